@@ -1,0 +1,16 @@
+#include "app/BusyCursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+void Curseur_Attente()
+{
+    if (!QGuiApplication::overrideCursor())
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void Curseur_Normal()
+{
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/ProgramState.h"
+
+#include <QObject>
+#include <memory>
+
+class MessageBoxes;
+class PolCharge;
+class PolImprim;
+class PolPpal;
+class PrinterService;
+class QtPrinterService;
+
+// The one object that owns the program-wide state and the three windows. Each window is
+// created by the first reference to it, and gets the printer service, the message boxes and
+// the program's directory from here.
+class Typovise : public QObject
+{
+    Q_OBJECT
+public:
+    Typovise(PrinterService &printer, MessageBoxes &messages, const QString &programDirectory);
+    // With the real printer service, a catalogue written to a PDF file is announced to the
+    // user once the dialog has closed.
+    void setPdfAnnouncer(QtPrinterService *printer) { m_pdfPrinter = printer; }
+    ~Typovise() override;
+
+    // Shows the loading window; its activation reads the fonts and shows the main window.
+    void demarrer();
+    // Shows the print dialog modally and activates it, without waiting for it to close; the
+    // main window's print command waits.
+    PolImprim *afficherImpression();
+
+    PolCharge *polCharge();
+    PolPpal *polPpal();
+    PolImprim *polImprim();
+    bool chargementOuvert() const { return m_charge != nullptr; }
+    ProgramState &state() { return m_state; }
+
+Q_SIGNALS:
+    // The user confirmed the end of the program.
+    void fin();
+
+private:
+    void ouvrirImpression();
+    void impressionFermee();
+
+    PrinterService &m_printer;
+    MessageBoxes &m_messages;
+    QString m_programDirectory;
+    ProgramState m_state;
+    std::unique_ptr<PolCharge> m_charge;
+    std::unique_ptr<PolPpal> m_ppal;
+    PolImprim *m_imprim = nullptr; // a child of the main window, deleted at each close
+    QtPrinterService *m_pdfPrinter = nullptr;
+    bool m_printed = false;
+};

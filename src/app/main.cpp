@@ -1,0 +1,36 @@
+#include "app/Typovise.h"
+#include "platform/MessageBoxes.h"
+#include "platform/QtPrinterService.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("Typovise: no display found; start it on a desktop, or under Xvfb with: "
+                   "xvfb-run -a ./build/src/Typovise\n",
+            stderr);
+        return 1;
+    }
+    QApplication application(argc, argv);
+
+    // The standard buttons (Yes, No, OK) speak the system's language.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    const QString programDirectory = QCoreApplication::applicationDirPath();
+    QtPrinterService printer(programDirectory);
+    QtMessageBoxes messages;
+    Typovise typovise(printer, messages, programDirectory);
+    typovise.setPdfAnnouncer(&printer);
+    QObject::connect(&typovise, &Typovise::fin, &application, [] { QCoreApplication::exit(0); });
+    typovise.demarrer();
+    return QApplication::exec();
+}

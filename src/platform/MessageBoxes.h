@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Modal message boxes identified by their style number, as the windows ask for them:
+// 36 question with Yes and No (Yes the default), 64 information with OK, 48 exclamation
+// with OK. The answer is the button pressed.
+class MessageBoxes
+{
+public:
+    enum Answer { Ok = 1, Yes = 6, No = 7 };
+    enum Style { Question = 36, Information = 64, Exclamation = 48 };
+
+    virtual ~MessageBoxes() = default;
+    virtual Answer MsgBox(const QString &text, int style, const QString &title) = 0;
+};
+
+// The real boxes, over the window that is active when they are asked for.
+class QtMessageBoxes : public MessageBoxes
+{
+public:
+    Answer MsgBox(const QString &text, int style, const QString &title) override;
+};

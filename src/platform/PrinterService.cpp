@@ -1,0 +1,12 @@
+#include "platform/PrinterService.h"
+
+#include <cmath>
+
+double PrinterService::usableSize(double points)
+{
+    if (std::isnan(points) || points < kSmallestSize)
+        return kSmallestSize;
+    if (points > kLargestSize)
+        return kLargestSize;
+    return points;
+}

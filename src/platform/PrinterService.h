@@ -1,0 +1,43 @@
+// The platform layer: what Typovise needs from the machine, behind small interfaces that the
+// windows receive from their owner, so that tests can hand them scripted versions.
+//
+// The printer service is the default printer as one object with one current font and one
+// vertical print position. Lengths are in twips (1440 to the inch), sizes in points.
+#pragma once
+
+#include <QString>
+
+class PrinterService
+{
+public:
+    // Sizes the font system cannot take are clamped to this range. Qt refuses sizes of 0 or
+    // below outright; one point is the smallest face that still has measurable metrics on
+    // every device, and 2048 points is the largest size the program lets a user ask for.
+    static constexpr double kSmallestSize = 1.0;
+    static constexpr double kLargestSize = 2048.0;
+    static double usableSize(double points);
+
+    virtual ~PrinterService() = default;
+
+    virtual int FontCount() = 0;
+    virtual QString Fonts(int i) = 0;
+
+    virtual void setFontName(const QString &name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void setFontBold(bool bold) = 0;
+    virtual void setFontItalic(bool italic) = 0;
+
+    // Height of one line of text in the current font, in twips; a negative value means that
+    // the font could not be measured. Measuring opens no document.
+    virtual double TextHeight(const QString &text) = 0;
+    virtual double ScaleHeight() = 0;
+    virtual double CurrentY() = 0;
+
+    // Output operations return false when the printer refused them; the document then stays
+    // open until EndDoc or AbortDoc.
+    virtual bool Print(const QString &text) = 0;
+    virtual bool NewPage() = 0;
+    virtual bool EndDoc() = 0;
+    // Drops the open document so that nothing of it reaches paper or file.
+    virtual void AbortDoc() = 0;
+};

@@ -1,0 +1,463 @@
+#include "printing/PolImprim.h"
+
+#include "app/BusyCursor.h"
+#include "app/ProgramState.h"
+#include "app/Settings.h"
+#include "app/TextHelpers.h"
+#include "platform/Controls.h"
+#include "platform/MessageBoxes.h"
+#include "platform/PrinterService.h"
+#include "platform/Twips.h"
+#include "printing/CatalogueLayout.h"
+#include "printing/PreviewStrip.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QLocale>
+#include <QPixmap>
+
+using namespace TextHelpers;
+
+namespace {
+
+constexpr double kBarreFull = 3600;
+constexpr double kBarImprFull = 3135;
+constexpr qint64 kRepaintIntervalMs = 16;
+
+const QString kTitreTaille = QStringLiteral("Contrôle de Taille des Polices");
+
+QFont arial(double points, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+VbOptionButton *optionButton(
+    const QString &name, const QString &caption, QWidget *parent, int left, int top, int width)
+{
+    auto *button = new VbOptionButton(caption, parent);
+    button->setObjectName(name);
+    button->setFont(arial(9));
+    Twips::place(button, left, top, width, 330);
+    return button;
+}
+
+} // namespace
+
+PolImprim::PolImprim(ProgramState &state, PrinterService &printer, MessageBoxes &messages,
+    const VbListBox *complete, const VbListBox *selection, QWidget *mainWindow)
+    : QDialog(mainWindow)
+    , m_state(state)
+    , m_printer(printer)
+    , m_messages(messages)
+    , m_complete(complete)
+    , m_selection(selection)
+{
+    setObjectName(QStringLiteral("PolImprim"));
+    setWindowTitle(QStringLiteral("Typovise                      Choix de l'impression"));
+    createControls();
+
+    // Centred on the main window as it stands now, whatever the screen.
+    if (mainWindow) {
+        const QRect main = mainWindow->frameGeometry();
+        const QSize own = frameGeometry().size();
+        move(main.left() + int(float(main.width() - own.width()) / 2.0f),
+            main.top() + int(float(main.height() - own.height()) / 2.0f));
+    }
+}
+
+void PolImprim::createControls()
+{
+    Twips::resizeClient(this, 11100, 8040);
+    const QFont titleFont(QStringLiteral("Calibri"), 10);
+    auto frame = [this, &titleFont](const QString &name, const QString &caption, int left, int top,
+                     int width, int height) {
+        auto *f = new VkFrame(caption, this);
+        f->setObjectName(name);
+        f->setFont(titleFont);
+        Twips::place(f, left, top, width, height);
+        return f;
+    };
+    vkFrame1[0] = frame(QStringLiteral("vkFrame10"),
+        QStringLiteral(
+            "Inscrivez ci-dessous le texte qui sera apparîtra en Tête de la Liste imprimée"),
+        150, 150, 10815, 1125);
+    vkFrame1[1] = frame(QStringLiteral("vkFrame11"),
+        QStringLiteral("Choix du texte des Lignes d'exemple"), 150, 1440, 10815, 1725);
+    vkFrame1[2] = frame(
+        QStringLiteral("vkFrame12"), QStringLiteral("Choix de la Liste"), 150, 3360, 2475, 1365);
+    vkFrame1[3] = frame(
+        QStringLiteral("vkFrame13"), QStringLiteral("Choix d'impression"), 2730, 3360, 2655, 1365);
+    vkFrame1[6] = frame(
+        QStringLiteral("vkFrame16"), QStringLiteral("Taile des polices"), 5490, 3360, 2055, 1365);
+    vkFrame1[7] = frame(QStringLiteral("vkFrame17"), QStringLiteral("Aperçu avant impression"),
+        7620, 3360, 3315, 4485);
+    vkFrame1[4] = frame(
+        QStringLiteral("vkFrame14"), QStringLiteral("Espacer les polices"), 150, 4920, 2475, 975);
+    vkFrame1[5] = frame(
+        QStringLiteral("vkFrame15"), QStringLiteral("Avec N° de police"), 2730, 4920, 2535, 975);
+    TitreEstimPages = frame(QStringLiteral("TitreEstimPages"), QStringLiteral("Nombre de pages"),
+        5370, 4920, 2175, 975);
+    vkFrame1[8] = frame(QStringLiteral("vkFrame18"),
+        QStringLiteral("Barre d'avancement de recalcul"), 150, 6060, 3885, 975);
+    Porte_Barre_Impr = frame(QStringLiteral("Porte_Barre_Impr"),
+        QStringLiteral("Progression de l'impression"), 4140, 6060, 3405, 975);
+
+    Texte1 = new VbTextBox(vkFrame1[0]);
+    Texte1->setObjectName(QStringLiteral("Texte1"));
+    Texte1->setFont(arial(14.25, true));
+    Texte1->setText(QStringLiteral("Polices..."));
+    Twips::place(Texte1, 150, 420, 7770, 480);
+    connect(Texte1, &VbTextBox::LostFocus, this, &PolImprim::Texte1_LostFocus);
+    const std::array<QString, 2> dateCaptions { QStringLiteral("+ DATE"),
+        QStringLiteral("+ HEURE") };
+    QFont times(QStringLiteral("Times New Roman"), 12);
+    times.setBold(true);
+    for (int i = 0; i < 2; ++i) {
+        Date_Heure[i] = new VbCheckBox(dateCaptions[i], vkFrame1[0]);
+        Date_Heure[i]->setObjectName(QStringLiteral("Date_Heure%1").arg(i));
+        Date_Heure[i]->setFont(times);
+        Date_Heure[i]->setValue(1);
+        Twips::place(Date_Heure[i], i == 0 ? 8070 : 9360, 480, i == 0 ? 1260 : 1380, 375);
+        connect(Date_Heure[i], &VbCheckBox::Click, this, [this, i] { Date_Heure_Click(i); });
+    }
+
+    const std::array<QStringList, 3> presets { QStringList(),
+        QStringList { QStringLiteral("Portez ce vieux whisky au juge blond qui fume."),
+            QStringLiteral("abcdefghijklmnopqrstuvwxyz 0123456789 éèçàâä") },
+        QStringList { QStringLiteral("PORTEZ CE VIEUX WHISKY AU JUGE BLOND QUI FUME."),
+            QStringLiteral("ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"),
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789"),
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ &\"'(-_)$£¤µ%§*~#{[|`\\^@]}") } };
+    for (int i = 1; i <= 2; ++i) {
+        Label1[i - 1] = new QLabel(QStringLiteral("%1° ligne :").arg(i), vkFrame1[1]);
+        Label1[i - 1]->setObjectName(QStringLiteral("Label1%1").arg(i - 1));
+        Label1[i - 1]->setFont(arial(9));
+        Twips::place(Label1[i - 1], 150, i == 1 ? 540 : 1140, 930, 300);
+        Ligne_Exemple[i] = new VbComboBox(vkFrame1[1]);
+        Ligne_Exemple[i]->setObjectName(QStringLiteral("Ligne_Exemple%1").arg(i));
+        Ligne_Exemple[i]->setFont(arial(14.25));
+        Ligne_Exemple[i]->addItems(presets[i]);
+        Ligne_Exemple[i]->setEditText(QString());
+        Twips::place(Ligne_Exemple[i], 1110, i == 1 ? 420 : 1020, 9555, 480);
+        connect(Ligne_Exemple[i], &VbComboBox::Click, this, [this, i] { Ligne_Exemple_Click(i); });
+        connect(Ligne_Exemple[i], &VbComboBox::LostFocus, this,
+            [this, i] { Ligne_Exemple_LostFocus(i); });
+    }
+
+    Ch_Liste[0] = optionButton(
+        QStringLiteral("Ch_Liste0"), QStringLiteral("Liste complète"), vkFrame1[2], 150, 450, 2200);
+    Ch_Liste[1] = optionButton(QStringLiteral("Ch_Liste1"), QStringLiteral("Liste Sélection"),
+        vkFrame1[2], 150, 870, 2200);
+    Option_LC[1] = optionButton(
+        QStringLiteral("Option_LC1"), QStringLiteral("Nom + Exemple"), vkFrame1[3], 150, 450, 2400);
+    Option_LC[0] = optionButton(QStringLiteral("Option_LC0"), QStringLiteral("Nom uniquement"),
+        vkFrame1[3], 150, 870, 2400);
+    Espace_Pol[1] = optionButton(
+        QStringLiteral("Espace_Pol1"), QStringLiteral("OUI"), vkFrame1[4], 150, 480, 1000);
+    Espace_Pol[0] = optionButton(
+        QStringLiteral("Espace_Pol0"), QStringLiteral("NON"), vkFrame1[4], 1300, 480, 1000);
+    Avec_No[1] = optionButton(
+        QStringLiteral("Avec_No1"), QStringLiteral("OUI"), vkFrame1[5], 150, 480, 1000);
+    Avec_No[0] = optionButton(
+        QStringLiteral("Avec_No0"), QStringLiteral("NON"), vkFrame1[5], 1300, 480, 1000);
+    Ch_Liste[1]->setValue(true);
+    Option_LC[0]->setValue(true);
+    Espace_Pol[0]->setValue(true);
+    Avec_No[0]->setValue(true);
+    for (int i = 0; i < 2; ++i) {
+        connect(Ch_Liste[i], &VbOptionButton::Click, this, [this, i] { Ch_Liste_Click(i); });
+        connect(Option_LC[i], &VbOptionButton::Click, this, [this, i] { Option_LC_Click(i); });
+        connect(Espace_Pol[i], &VbOptionButton::Click, this, [this, i] { Espace_Pol_Click(i); });
+        connect(Avec_No[i], &VbOptionButton::Click, this, [this, i] { Avec_No_Click(i); });
+    }
+
+    Taille_Police = new VbComboBox(vkFrame1[6]);
+    Taille_Police->setObjectName(QStringLiteral("Taille_Police"));
+    Taille_Police->setFont(arial(14.25));
+    Twips::place(Taille_Police, 300, 570, 1455, 480);
+    connect(Taille_Police, &VbComboBox::Change, this, &PolImprim::Taille_Police_Change);
+    connect(Taille_Police, &VbComboBox::Click, this, &PolImprim::Taille_Police_Click);
+
+    Estim_Pages = new QLabel(QStringLiteral("000"), TitreEstimPages);
+    Estim_Pages->setObjectName(QStringLiteral("Estim_Pages"));
+    Estim_Pages->setFont(arial(15.75, true));
+    Estim_Pages->setAlignment(Qt::AlignCenter);
+    Twips::place(Estim_Pages, 90, 390, 1995, 480);
+
+    Modele = new QLabel(vkFrame1[7]);
+    Modele->setObjectName(QStringLiteral("Modele"));
+    Modele->setScaledContents(true);
+    Twips::place(Modele, 82, 420, 3150, 3930);
+
+    Porte_Barre = new QFrame(vkFrame1[8]);
+    Porte_Barre->setObjectName(QStringLiteral("Porte_Barre"));
+    Porte_Barre->setFrameShape(QFrame::Box);
+    Twips::place(Porte_Barre, 210, 450, 3465, 300);
+    auto bar = [](QWidget *parent, const QString &name, const QColor &colour) {
+        auto *b = new QFrame(parent);
+        b->setObjectName(name);
+        QPalette palette = b->palette();
+        palette.setColor(QPalette::Window, colour);
+        b->setPalette(palette);
+        b->setAutoFillBackground(true);
+        return b;
+    };
+    Barre = bar(Porte_Barre, QStringLiteral("Barre"), QColor(0, 0, 128));
+    Twips::place(Barre, 0, 0, 0, 300);
+    Bar_Impr = bar(Porte_Barre_Impr, QStringLiteral("Bar_Impr"), QColor(0, 160, 0));
+    Twips::place(Bar_Impr, 135, 450, 0, 300);
+
+    auto button = [this](const QString &name, const QString &caption, int left) {
+        auto *b = new VkCommand(caption, this);
+        b->setObjectName(name);
+        Twips::place(b, left, 7350, 2235, 525);
+        return b;
+    };
+    Impression = button(QStringLiteral("Impression"), QStringLiteral("Imprimer"), 2760);
+    Fermer = button(QStringLiteral("Fermer"), QStringLiteral("Fermer"), 5310);
+    connect(Impression, &QPushButton::clicked, this, &PolImprim::Impression_Click);
+    connect(Fermer, &QPushButton::clicked, this, &PolImprim::Fermer_Click);
+}
+
+void PolImprim::setBarWidth(QFrame *bar, double twips, QElapsedTimer &sinceRepaint, bool force)
+{
+    const int pixels = Twips::toPixels(int(twips));
+    if (bar->width() == pixels)
+        return;
+    bar->resize(pixels, bar->height());
+    // The run does not return to the event loop: the bar is repainted by hand, but no more
+    // often than a screen can show it.
+    if (force || !sinceRepaint.isValid() || sinceRepaint.elapsed() >= kRepaintIntervalMs) {
+        bar->parentWidget()->repaint();
+        sinceRepaint.restart();
+    }
+}
+
+void PolImprim::Form_Activate()
+{
+    Curseur_Attente();
+    setBarWidth(Bar_Impr, 0, m_sinceBarRepaint, true);
+    m_state.RemplissageEnCours = true;
+    for (qsizetype at = 0; at + 3 <= m_state.ListeTailles.size(); at += 3)
+        Taille_Police->addItem(m_state.ListeTailles.mid(at, 3));
+    Taille_Police->setText(plainDecimal(m_state.TaillePolice));
+    for (int i = 1; i <= 2; ++i)
+        Ligne_Exemple[i]->setText(m_state.LignesExemple[i].trimmed());
+    if (m_selection && m_selection->ListCount() > 0) {
+        Ch_Liste[1]->setEnabled(true);
+        Ch_Liste[1]->setValue(true);
+        m_state.ListeImprimee = 1;
+    } else {
+        Ch_Liste[1]->setEnabled(false);
+        Ch_Liste[0]->setValue(true);
+        m_state.ListeImprimee = 0;
+    }
+    const QString header
+        = Settings::readText(m_state.FichierIni, Settings::kEnTete, QStringLiteral("Texte"));
+    if (!header.isEmpty())
+        Texte1->setText(header);
+    Date_Heure[0]->setValue(
+        Settings::readInt(m_state.FichierIni, Settings::kEnTete, QStringLiteral("DateImpression")));
+    Date_Heure[1]->setValue(Settings::readInt(
+        m_state.FichierIni, Settings::kEnTete, QStringLiteral("HeureImpression")));
+    if (m_state.ApercuExemple)
+        Option_LC[1]->setValue(true);
+    if (m_state.EspacePolices)
+        Espace_Pol[1]->setValue(true);
+    if (m_state.AvecNumero)
+        Avec_No[1]->setValue(true);
+    repaint();
+    m_state.RemplissageEnCours = false;
+    Nb_Pages();
+    Curseur_Normal();
+}
+
+void PolImprim::Ch_Liste_Click(int index)
+{
+    if (m_state.RemplissageEnCours)
+        return;
+    if (Ch_Liste[index]->Value())
+        m_state.ListeImprimee = index;
+    Nb_Pages();
+}
+
+void PolImprim::Option_LC_Click(int index)
+{
+    Q_UNUSED(index);
+    if (m_state.RemplissageEnCours)
+        return;
+    m_state.AvecExemple = Option_LC[1]->Value();
+    m_state.ApercuExemple = m_state.AvecExemple;
+    Nb_Pages();
+}
+
+void PolImprim::Espace_Pol_Click(int index)
+{
+    Q_UNUSED(index);
+    if (m_state.RemplissageEnCours)
+        return;
+    m_state.EspacePolices = Espace_Pol[1]->Value();
+    Nb_Pages();
+}
+
+void PolImprim::Avec_No_Click(int index)
+{
+    Q_UNUSED(index);
+    // Runs while the dialog fills its controls too: opening with numbering on estimates twice.
+    m_state.AvecNumero = Avec_No[1]->Value();
+    showPreview();
+    Nb_Pages();
+}
+
+void PolImprim::Date_Heure_Click(int index)
+{
+    Q_UNUSED(index);
+    if (m_state.RemplissageEnCours)
+        return;
+    Settings::write(m_state.FichierIni, Settings::kEnTete, QStringLiteral("DateImpression"),
+        plainDecimal(Date_Heure[0]->Value()));
+    Settings::write(m_state.FichierIni, Settings::kEnTete, QStringLiteral("HeureImpression"),
+        plainDecimal(Date_Heure[1]->Value()));
+}
+
+void PolImprim::Texte1_LostFocus()
+{
+    Settings::write(m_state.FichierIni, Settings::kEnTete, QStringLiteral("Texte"), Texte1->Text());
+}
+
+void PolImprim::Ligne_Exemple_Click(int index)
+{
+    if (m_state.RemplissageEnCours)
+        return;
+    VbComboBox *box = Ligne_Exemple[index];
+    const int chosen = box->currentIndex();
+    m_state.LignesExemple[index] = u' ' + (chosen >= 0 ? box->itemText(chosen) : box->Text());
+    Sauve_Fichini();
+}
+
+void PolImprim::Ligne_Exemple_LostFocus(int index)
+{
+    if (m_state.RemplissageEnCours)
+        return;
+    m_state.LignesExemple[index] = u' ' + Ligne_Exemple[index]->Text();
+    Sauve_Fichini();
+}
+
+void PolImprim::tailleRule()
+{
+    if (m_state.RemplissageEnCours)
+        return;
+    m_state.TaillePolice = leadingNumber(Taille_Police->Text());
+    if (m_state.TaillePolice > 2048) {
+        m_messages.MsgBox(QStringLiteral("La Taille maximum est de 2048"),
+            MessageBoxes::Information, kTitreTaille);
+        m_state.TaillePolice = 2048;
+        Taille_Police->setText(QStringLiteral("2048"));
+    }
+    Nb_Pages();
+    Sauve_Fichini();
+}
+
+void PolImprim::Taille_Police_Change()
+{
+    tailleRule();
+}
+
+void PolImprim::Taille_Police_Click()
+{
+    tailleRule();
+}
+
+void PolImprim::Sauve_Fichini()
+{
+    for (int i = 1; i <= 2; ++i) {
+        Settings::write(m_state.FichierIni, Settings::kTextes,
+            QString::number(i) + QStringLiteral("°_Ligne"), m_state.LignesExemple[i]);
+    }
+    Settings::write(m_state.FichierIni, Settings::kTaillePolice, QStringLiteral("Taille"),
+        plainDecimal(m_state.TaillePolice));
+}
+
+void PolImprim::showPreview()
+{
+    const int k
+        = 2 * int(m_state.EspacePolices) + int(m_state.ApercuExemple) + 4 * int(m_state.AvecNumero);
+    Modele->setPixmap(QPixmap::fromImage(PClip.cell(k)));
+    Modele->setProperty("cell", k);
+}
+
+QStringList PolImprim::entriesToPrint() const
+{
+    const VbListBox *list = m_state.ListeImprimee == 1 ? m_selection : m_complete;
+    QStringList entries;
+    if (list) {
+        entries.reserve(list->ListCount());
+        for (int i = 0; i < list->ListCount(); ++i)
+            entries.append(list->List(i));
+    }
+    return entries;
+}
+
+CatalogueOptions PolImprim::catalogueOptions() const
+{
+    CatalogueOptions options;
+    options.AvecExemple = m_state.AvecExemple;
+    options.EspacePolices = m_state.EspacePolices;
+    options.AvecNumero = m_state.AvecNumero;
+    options.TaillePolice = m_state.TaillePolice;
+    options.LignesExemple = m_state.LignesExemple;
+    options.TexteEnTete = Texte1->Text();
+    options.AvecDate = Date_Heure[0]->Value() == 1;
+    options.AvecHeure = Date_Heure[1]->Value() == 1;
+    return options;
+}
+
+void PolImprim::Nb_Pages()
+{
+    Curseur_Attente();
+    setBarWidth(Barre, 0, m_sinceBarRepaint, true);
+    const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
+    const std::optional<qint64> pages = layout.Nb_Pages(
+        [this](float width) { setBarWidth(Barre, width, m_sinceBarRepaint, false); });
+    Barre->parentWidget()->repaint();
+    if (pages) {
+        Estim_Pages->setText(QString::number(*pages));
+        Estim_Pages->setToolTip(QString());
+    } else {
+        // The printer could not measure any font; a message box per keystroke would keep the
+        // user from correcting anything, so the count just says it is unknown.
+        Estim_Pages->setText(QStringLiteral("?"));
+        Estim_Pages->setToolTip(
+            QStringLiteral("Nombre de pages inconnu : l'imprimante ne mesure aucune police."));
+    }
+    showPreview();
+    Curseur_Normal();
+}
+
+void PolImprim::Fermer_Click()
+{
+    reject();
+}
+
+void PolImprim::Impression_Click()
+{
+    Fermer->setVisible(false);
+    Curseur_Attente();
+    const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
+    const bool printed = layout.print(QDateTime::currentDateTime(), QLocale::system(),
+        [this](float width) { setBarWidth(Bar_Impr, width, m_sinceBarRepaint, false); });
+    Bar_Impr->parentWidget()->repaint();
+    Curseur_Normal();
+    if (!printed) {
+        m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
+            MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        // The failed document was dropped, so the user may close the dialog or try again.
+        Fermer->setVisible(true);
+        return;
+    }
+    Q_EMIT imprime();
+    accept();
+}

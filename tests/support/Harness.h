@@ -1,0 +1,58 @@
+// Starts the whole program in-process on a scripted printer and scripted message boxes, with
+// its own program directory, and finds its controls by name as a user would see them.
+#pragma once
+
+#include "ScriptedMessages.h"
+#include "ScriptedPrinter.h"
+#include "app/Typovise.h"
+#include "main_window/PolPpal.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+struct Harness
+{
+    QTemporaryDir dir;
+    ScriptedPrinter printer;
+    ScriptedMessages messages;
+    std::unique_ptr<Typovise> app;
+
+    QString iniPath() const { return dir.filePath(QStringLiteral("Typovise.ini")); }
+
+    void writeIni(const QByteArray &bytes) const
+    {
+        QFile file(iniPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray readIni() const
+    {
+        QFile file(iniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void start()
+    {
+        app = std::make_unique<Typovise>(printer, messages, dir.path());
+        app->demarrer();
+    }
+
+    // Closes the windows of a previous run and starts again on the same settings file.
+    void restart()
+    {
+        app.reset();
+        start();
+    }
+
+    PolPpal *ppal() const { return app->polPpal(); }
+
+    template <typename T> T *find(const QString &name) const
+    {
+        T *widget = ppal()->findChild<T *>(name);
+        if (!widget)
+            qWarning("no control named %s", qPrintable(name));
+        return widget;
+    }
+};

@@ -1,0 +1,24 @@
+// Message boxes answered by the test: each box asked for is recorded, and the answers are
+// taken in order (Yes for a question and OK otherwise once they run out).
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+#include <QList>
+#include <QStringList>
+
+class ScriptedMessages : public MessageBoxes
+{
+public:
+    struct Box
+    {
+        QString text;
+        int style;
+        QString title;
+    };
+
+    QList<Answer> answers;
+    QList<Box> asked;
+
+    Answer MsgBox(const QString &text, int style, const QString &title) override;
+};
