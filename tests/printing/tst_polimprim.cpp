@@ -4,6 +4,7 @@
 #include "printing/PolImprim.h"
 
 #include <QLabel>
+#include <QTimer>
 
 class TestPolImprim : public QObject
 {
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void unknownCountWhenNothingCanBeMeasured();
     void choicesLastForTheRunOnly();
     void closingPutsTheLinesIntoPaneZero();
+    void openedFromTheMainWindow();
 
 private:
     void startWith(const QStringList &fonts);
@@ -369,6 +371,35 @@ void TestPolImprim::closingPutsTheLinesIntoPaneZero()
         u" Voix ambiguë ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs);
     QCOMPARE(m_h->find<QLabel>(u"Exemple0"_qs)->font(), before);
     QVERIFY(!m_h->ppal()->findChild<PolImprim *>());
+}
+
+void TestPolImprim::openedFromTheMainWindow()
+{
+    startWith(kFonts);
+    m_h->printer.pageHeight = 1000;
+    QString countSeen;
+    bool wasVisible = false;
+    // The print command waits for the dialog to close, so the user's part runs from the
+    // event loop the dialog runs.
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = m_h->ppal()->findChild<PolImprim *>();
+        if (!dialog)
+            return;
+        wasVisible = dialog->isVisible();
+        dialog->findChild<VbOptionButton *>(u"Option_LC1"_qs)->click();
+        auto *size = dialog->findChild<VbComboBox *>(u"Taille_Police"_qs);
+        size->setFocus(Qt::TabFocusReason);
+        size->lineEdit()->clear();
+        QTest::keyClicks(size, u"5"_qs);
+        countSeen = dialog->findChild<QLabel *>(u"Estim_Pages"_qs)->text();
+        QTest::mouseClick(dialog->findChild<VkCommand *>(u"Fermer"_qs), Qt::LeftButton);
+    });
+    QTest::mouseClick(m_h->find<VkCommand>(u"Imprimer"_qs), Qt::LeftButton);
+    QVERIFY(wasVisible);
+    // Header 500 twips, then blocks of 240 + 2 x 100 twips on pages of 1000: one block fits
+    // under the header, two on each page after, so five fonts take three pages.
+    QCOMPARE(countSeen, u"3"_qs);
+    QVERIFY(m_h->readIni().contains("[TaillePolice]\r\nTaille=5\r\n"));
 }
 
 QTEST_MAIN(TestPolImprim)
