@@ -4,7 +4,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf" ./scripts/setup.sh
+TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
