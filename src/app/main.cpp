@@ -18,6 +18,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication application(argc, argv);
+    // Lets the desktop match the window to typovise.desktop (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("typovise"));
 
     // The standard buttons (Yes, No, OK) speak the system's language.
     QTranslator qtTranslator;
