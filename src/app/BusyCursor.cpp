@@ -5,7 +5,9 @@
 
 void Curseur_Attente()
 {
-    if (!QGuiApplication::overrideCursor())
+    if (QGuiApplication::overrideCursor())
+        QGuiApplication::changeOverrideCursor(QCursor(Qt::WaitCursor));
+    else
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 

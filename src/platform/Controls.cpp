@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 
+#include <QCollator>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -31,7 +32,15 @@ VbListBox::VbListBox(QWidget *parent)
 
 bool VbListBox::lessThan(const QString &a, const QString &b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    // The user's own alphabet: "Écho" sorts among the E, not after "Zapf". Built once, from
+    // the locale in force at the first comparison; opening a collator costs far more than
+    // comparing with it.
+    static const QCollator collator = [] {
+        QCollator c { QLocale() };
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator.compare(a, b) < 0;
 }
 
 void VbListBox::AddItem(const QString &text)

@@ -31,7 +31,8 @@ public:
     explicit VkCommand(const QString &caption, QWidget *parent);
 };
 
-// List box with sorted insertion (letter case ignored) and extended multiple selection.
+// List box with sorted insertion (the locale's collation, letter case ignored) and extended
+// multiple selection.
 class VbListBox : public QListWidget
 {
     Q_OBJECT

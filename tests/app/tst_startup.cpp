@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "app/BusyCursor.h"
 #include "app/PolCharge.h"
 #include "platform/Controls.h"
 #include "platform/QtPrinterService.h"
@@ -8,8 +9,10 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QSignalSpy>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +33,32 @@ QStringList shuffledFonts(int count)
     return names;
 }
 
+// What the loading window and the pointer showed each time the program asked the printer for
+// its font count: the last time is inside the main window's load step, before the fonts are
+// read, so it is seen even when there is no font at all.
+struct WatchedPrinter : ScriptedPrinter
+{
+    std::function<void()> onCount;
+    int FontCount() override
+    {
+        if (onCount)
+            onCount();
+        return ScriptedPrinter::FontCount();
+    }
+};
+
+bool busyCursorShown()
+{
+    const QCursor *cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
+}
+
+int pixels(int twips)
+{
+    return int(
+        std::lround(twips * QGuiApplication::primaryScreen()->logicalDotsPerInchY() / 1440.0));
+}
+
 } // namespace
 
 class TestStartup : public QObject
@@ -38,6 +67,14 @@ class TestStartup : public QObject
 private Q_SLOTS:
     void loadsAndNumbersTheFonts_data();
     void loadsAndNumbersTheFonts();
+    void waitMessageAndBusyCursor_data();
+    void waitMessageAndBusyCursor();
+    void busyCursorIsAStateNotAStack();
+    void layoutAsDesigned_data();
+    void layoutAsDesigned();
+    void windowsCentredAndFixed();
+    void sampleLinesFromTheSettings_data();
+    void sampleLinesFromTheSettings();
     void substitutedFontShowsItsRealName();
     void restoresTheSampleOptions();
     void sizeAboveTheMaximumIsCappedDuringTheLoad();
@@ -123,6 +160,190 @@ void TestStartup::loadsAndNumbersTheFonts()
         u" Portez ce vieux whisky au juge blond qui fume ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs);
     QCOMPARE(h.app->state().FichierIni, h.iniPath());
     QCOMPARE(read.count(), 0);
+}
+
+void TestStartup::waitMessageAndBusyCursor_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("523") << 523;
+    QTest::newRow("1") << 1;
+    QTest::newRow("none") << 0;
+}
+
+void TestStartup::waitMessageAndBusyCursor()
+{
+    QFETCH(int, count);
+    QTemporaryDir dir;
+    WatchedPrinter printer;
+    printer.fonts = shuffledFonts(count);
+    ScriptedMessages messages;
+    Typovise app(printer, messages, dir.path());
+    PolCharge *charge = app.polCharge();
+    QString message;
+    QString counter;
+    bool busy = false;
+    printer.onCount = [&] {
+        if (!app.chargementOuvert())
+            return;
+        message = charge->findChild<QLabel *>(u"Patientez"_qs)->text();
+        counter = charge->findChild<QLabel *>(u"NbrePolices"_qs)->text();
+        busy = busyCursorShown();
+    };
+    bool busyWhileReading = count > 0;
+    printer.onFontQuery = [&](int) { busyWhileReading = busyWhileReading && busyCursorShown(); };
+    app.demarrer();
+    QCOMPARE(message,
+        u"Veuillez patienter pendant la lecture\ndes  %1 Polices dont vous disposez..."_qs.arg(
+            count));
+    QCOMPARE(counter, u"000"_qs);
+    QVERIFY(busy);
+    QCOMPARE(busyWhileReading, count > 0);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(!app.chargementOuvert());
+    PolPpal *ppal = app.polPpal();
+    QCOMPARE(ppal->findChild<QLabel *>(u"NbrePol"_qs)->text(),
+        count > 0 ? QString::number(count) : u"000"_qs);
+    QCOMPARE(ppal->findChild<VkFrame *>(u"ListComplete"_qs)->Caption(),
+        u"Liste complète =  %1"_qs.arg(count));
+}
+
+void TestStartup::busyCursorIsAStateNotAStack()
+{
+    QVERIFY(!QGuiApplication::overrideCursor());
+    Curseur_Attente();
+    Curseur_Attente();
+    QVERIFY(busyCursorShown());
+    Curseur_Normal();
+    QVERIFY(!QGuiApplication::overrideCursor());
+    // Pointers someone else pushed give way to the hourglass, and go with it.
+    QGuiApplication::setOverrideCursor(QCursor(Qt::CrossCursor));
+    QGuiApplication::setOverrideCursor(QCursor(Qt::IBeamCursor));
+    Curseur_Attente();
+    QVERIFY(busyCursorShown());
+    Curseur_Normal();
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void TestStartup::layoutAsDesigned_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("inside"); // object name of the parent, empty for the window
+    QTest::addColumn<QRect>("twips");
+    const QString window;
+    auto row = [](const char *label, const QString &name, const QString &inside, int l, int t,
+                   int w, int h) { QTest::newRow(label) << name << inside << QRect(l, t, w, h); };
+    row("options 0", u"vkFrame10"_qs, window, 60, 60, 4635, 915);
+    row("Gras 0", u"Gras0"_qs, u"vkFrame10"_qs, 90, 510, 975, 270);
+    row("Italique 0", u"Italique0"_qs, u"vkFrame10"_qs, 1470, 510, 1275, 240);
+    row("Label1 0", u"Label10"_qs, u"vkFrame10"_qs, 2940, 510, 750, 285);
+    row("Taille 0", u"Taille_Exemple0"_qs, u"vkFrame10"_qs, 3690, 450, 855, 390);
+    row("Nb Polices", u"vkFrame11"_qs, window, 4830, 60, 1455, 915);
+    row("NbrePol", u"NbrePol"_qs, u"vkFrame11"_qs, 90, 405, 1275, 405);
+    row("options 1", u"vkFrame13"_qs, window, 6390, 60, 4635, 915);
+    row("Gras 1", u"Gras1"_qs, u"vkFrame13"_qs, 90, 510, 975, 270);
+    row("Italique 1", u"Italique1"_qs, u"vkFrame13"_qs, 1470, 510, 1275, 240);
+    row("Label1 1", u"Label11"_qs, u"vkFrame13"_qs, 2940, 480, 750, 285);
+    row("Taille 1", u"Taille_Exemple1"_qs, u"vkFrame13"_qs, 3690, 420, 855, 390);
+    row("ListComplete", u"ListComplete"_qs, window, 30, 1020, 4305, 4425);
+    row("Liste 0", u"Liste0"_qs, u"ListComplete"_qs, 60, 450, 4155, 3840);
+    row("Ajoute", u"Ajoute"_qs, window, 4410, 1440, 2235, 525);
+    row("Enleve", u"Enleve"_qs, window, 4410, 2130, 2235, 525);
+    row("Enleve_Tout", u"Enleve_Tout"_qs, window, 4410, 2805, 2235, 525);
+    row("Imprimer", u"Imprimer"_qs, window, 4410, 4170, 2235, 525);
+    row("Quitter", u"Quitter"_qs, window, 4410, 4860, 2235, 525);
+    row("List_S", u"List_S"_qs, window, 6720, 1020, 4305, 4425);
+    row("Liste 1", u"Liste1"_qs, u"List_S"_qs, 60, 450, 4155, 3840);
+    row("pane 0", u"Cadre_Exemple0"_qs, window, 30, 5490, 5475, 2505);
+    row("Exemple 0", u"Exemple0"_qs, u"Cadre_Exemple0"_qs, 60, 420, 5355, 1995);
+    row("pane 1", u"Cadre_Exemple1"_qs, window, 5550, 5490, 5475, 2505);
+    row("Exemple 1", u"Exemple1"_qs, u"Cadre_Exemple1"_qs, 60, 420, 5355, 1995);
+}
+
+void TestStartup::layoutAsDesigned()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, inside);
+    QFETCH(QRect, twips);
+    Harness h;
+    h.printer.fonts = { u"Arial"_qs };
+    h.start();
+    PolPpal *ppal = h.ppal();
+    auto *control = ppal->findChild<QWidget *>(name);
+    QVERIFY(control);
+    const QRect expected(
+        pixels(twips.x()), pixels(twips.y()), pixels(twips.width()), pixels(twips.height()));
+    QCOMPARE(control->geometry(), expected);
+    if (inside.isEmpty())
+        QCOMPARE(control->mapTo(ppal, QPoint(0, 0)), expected.topLeft());
+    else
+        QCOMPARE(control->parentWidget()->objectName(), inside);
+}
+
+void TestStartup::windowsCentredAndFixed()
+{
+    Harness h;
+    h.printer.fonts = { u"Arial"_qs };
+    h.app = std::make_unique<Typovise>(h.printer, h.messages, h.dir.path());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    auto centred = [&](QWidget *window, int width, int height) {
+        QCOMPARE(window->minimumSize(), QSize(pixels(width), pixels(height)));
+        QCOMPARE(window->maximumSize(), QSize(pixels(width), pixels(height)));
+        // Centred by the size known before the first showing: the window's own, without the
+        // frame a window manager adds later.
+        QVERIFY(std::abs(window->x() - (screen.width() - window->width()) / 2) <= 1);
+        QVERIFY(std::abs(window->y() - (screen.height() - window->height()) / 2) <= 1);
+    };
+    centred(h.app->polCharge(), 6525, 765);
+    h.app->demarrer();
+    centred(h.ppal(), 11070, 8010);
+
+    // Colours as designed: the counters yellow, the complete list cyan, the selection green.
+    auto colour = [&](const QString &name, QPalette::ColorRole role) {
+        return h.ppal()->findChild<QWidget *>(name)->palette().color(role);
+    };
+    QCOMPARE(colour(u"NbrePol"_qs, QPalette::Window), QColor(255, 255, 0));
+    QCOMPARE(colour(u"Liste0"_qs, QPalette::Base), QColor(192, 255, 255));
+    QCOMPARE(colour(u"Liste1"_qs, QPalette::Base), QColor(192, 255, 192));
+    QCOMPARE(colour(u"Liste1"_qs, QPalette::Text), QColor(Qt::black));
+}
+
+void TestStartup::sampleLinesFromTheSettings_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    const QString default1 = u" Portez ce vieux whisky au juge blond qui fume"_qs;
+    const QString default2 = u"ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs;
+    QTest::newRow("no file") << QByteArray() << default1 << default2;
+    QTest::newRow("cut at 254") << QByteArray(
+        "[Textes]\r\n1\xb0_Ligne=" + QByteArray(300, 'x') + "\r\n")
+                                << QString(254, u'x') << default2;
+    QTest::newRow("254 kept whole")
+        << QByteArray("[Textes]\r\n2\xb0_Ligne=" + QByteArray(253, 'y') + "z\r\n") << default1
+        << QString(253, u'y') + u'z';
+    QTest::newRow("empty keeps default")
+        << QByteArray("[Textes]\r\n1\xb0_Ligne=\r\n2\xb0_Ligne=\r\n") << default1 << default2;
+    QTest::newRow("quoted, blank kept")
+        << QByteArray("[textes]\n1\xb0_ligne=\" Bonjour\"\n") << u" Bonjour"_qs << default2;
+    QTest::newRow("UTF-8 edited on Linux")
+        << QByteArray("[Textes]\n2\xc2\xb0_Ligne=\xc3\x89t\xc3\xa9\n") << default1 << u"Été"_qs;
+}
+
+void TestStartup::sampleLinesFromTheSettings()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    Harness h;
+    h.printer.fonts = { u"Arial"_qs };
+    if (!ini.isNull())
+        h.writeIni(ini);
+    h.start();
+    QCOMPARE(h.app->state().LignesExemple[1], line1);
+    QCOMPARE(h.app->state().LignesExemple[2], line2);
+    QCOMPARE(h.app->state().TexteExemple, line1 + u' ' + line2);
+    QCOMPARE(h.find<QLabel>(u"Exemple1"_qs)->text(), line1 + u' ' + line2);
+    QCOMPARE(QFile::exists(h.iniPath()), !ini.isNull());
 }
 
 void TestStartup::substitutedFontShowsItsRealName()

@@ -38,6 +38,8 @@ private Q_SLOTS:
 
     void arrowKeys_data();
     void arrowKeys();
+    void arrowKeysInTheSelection_data();
+    void arrowKeysInTheSelection();
     void clickAndFocusShowTheEntry();
     void emptySelectionShowsNothing();
     void cutByTheLengthOfTheCount_data();
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void sizeSavedRawAndTrimmedOnFocusLoss();
     void sizePickedFromTheList();
     void grasAndItaliqueTouchOnlyTheirPane();
+    void userSession();
 
 private:
     void startWith(const QStringList &fonts);
@@ -141,6 +144,46 @@ void TestPolPpal::arrowKeys()
     QCOMPARE(exemple(1)->isVisible(), label1Visible);
     if (label1Visible)
         QCOMPARE(cadre(1)->Caption(), u"Sélection"_qs);
+}
+
+void TestPolPpal::arrowKeysInTheSelection_data()
+{
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("shown"); // empty when pane 1 must not change
+    QTest::newRow("down on the first") << 0 << int(Qt::Key_Down) << u"Liberation Mono"_qs;
+    QTest::newRow("up on the first") << 0 << int(Qt::Key_Up) << QString();
+    QTest::newRow("down on the last") << 2 << int(Qt::Key_Down) << QString();
+    QTest::newRow("up on the last") << 2 << int(Qt::Key_Up) << u"Liberation Mono"_qs;
+    QTest::newRow("end leaves the pane") << 0 << int(Qt::Key_End) << QString();
+}
+
+void TestPolPpal::arrowKeysInTheSelection()
+{
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(QString, shown);
+    startWith(kFonts);
+    highlight(0, { 1, 2, 4 });
+    click(u"Ajoute"_qs);
+    // "Enlever   <<<" with nothing highlighted hides pane 1's sample and clears its title.
+    highlight(1, {});
+    click(u"Enleve"_qs);
+    QVERIFY(!exemple(1)->isVisible());
+    const QString pane0 = cadre(0)->Caption();
+    VbListBox *selection = liste(1);
+    selection->setCurrentRow(from);
+    QTest::keyClick(selection, Qt::Key(key));
+    if (shown.isEmpty()) {
+        QCOMPARE(cadre(1)->Caption(), QString());
+        QVERIFY(!exemple(1)->isVisible());
+    } else {
+        QCOMPARE(exemple(1)->font().family(), shown);
+        QCOMPARE(cadre(1)->Caption(), QFontInfo(QFont(shown)).family());
+        QVERIFY(exemple(1)->isVisible());
+        QCOMPARE(m_h->app->state().ListeCourante, 1);
+    }
+    QCOMPARE(cadre(0)->Caption(), pane0);
 }
 
 void TestPolPpal::clickAndFocusShowTheEntry()
@@ -468,6 +511,79 @@ void TestPolPpal::grasAndItaliqueTouchOnlyTheirPane()
     QVERIFY(m_h->find<VbCheckBox>(u"Italique1"_qs)->isChecked());
     QVERIFY(exemple(1)->font().italic());
     QVERIFY(!exemple(0)->font().italic());
+}
+
+// The way a user works: mouse clicks with Shift and Ctrl, arrow keys, typing into a size box
+// and moving on, then starting the program again on what was saved.
+void TestPolPpal::userSession()
+{
+    startWith(kFonts);
+    m_h->ppal()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_h->ppal()));
+    VbListBox *complete = liste(0);
+    VbListBox *selection = liste(1);
+    auto clickRow = [](VbListBox *list, int row, Qt::KeyboardModifiers keys = {}) {
+        QTest::mouseClick(
+            list->viewport(), Qt::LeftButton, keys, list->visualItemRect(list->item(row)).center());
+    };
+
+    clickRow(complete, 1);
+    QVERIFY(complete->hasFocus());
+    QCOMPARE(cadre(0)->Caption(), QFontInfo(QFont(u"DejaVu Sans"_qs)).family());
+    clickRow(complete, 3, Qt::ShiftModifier);
+    QCOMPARE(highlighted(complete), (QList<int> { 1, 2, 3 }));
+    QCOMPARE(exemple(0)->font().family(), u"Liberation Serif"_qs);
+    clickRow(complete, 0, Qt::ControlModifier);
+    clickRow(complete, 2, Qt::ControlModifier);
+    QCOMPARE(highlighted(complete), (QList<int> { 0, 1, 3 }));
+
+    click(u"Ajoute"_qs);
+    QCOMPARE(entries(selection),
+        (QStringList { u"1 Arial"_qs, u"2 DejaVu Sans"_qs, u"4 Liberation Serif"_qs }));
+    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  3"_qs);
+    QCOMPARE(exemple(1)->font().family(), u"Liberation Serif"_qs);
+    QVERIFY(exemple(1)->isVisible());
+
+    clickRow(selection, 0);
+    QCOMPARE(m_h->app->state().ListeCourante, 1);
+    QCOMPARE(exemple(1)->font().family(), u"Arial"_qs);
+    QTest::keyClick(selection, Qt::Key_Down);
+    QCOMPARE(exemple(1)->font().family(), u"DejaVu Sans"_qs);
+    clickRow(selection, 2, Qt::ControlModifier);
+    QCOMPARE(highlighted(selection), (QList<int> { 1, 2 }));
+    click(u"Enleve"_qs);
+    QCOMPARE(entries(selection), QStringList { u"1 Arial"_qs });
+    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  1"_qs);
+    QCOMPARE(cadre(1)->Caption(), QString());
+    QVERIFY(!exemple(1)->isVisible());
+    QVERIFY(button(u"Enleve_Tout"_qs)->isVisible());
+
+    auto *gras1 = m_h->find<VbCheckBox>(u"Gras1"_qs);
+    QTest::mouseClick(gras1, Qt::LeftButton, {}, QPoint(8, gras1->height() / 2));
+    QVERIFY(gras1->isChecked());
+    QVERIFY(exemple(1)->font().bold());
+    QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=1\r\n"));
+
+    auto *taille1 = m_h->find<VbComboBox>(u"Taille_Exemple1"_qs);
+    QTest::mouseDClick(taille1->lineEdit(), Qt::LeftButton);
+    QVERIFY(taille1->lineEdit()->hasFocus());
+    QCOMPARE(taille1->lineEdit()->selectedText(), u"18"_qs);
+    QTest::keyClicks(taille1, u" 36 "_qs);
+    QCOMPARE(exemple(1)->font().pointSizeF(), 36.0);
+    QCOMPARE(exemple(0)->font().pointSizeF(), 18.0);
+    QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=1\r\n"));
+    clickRow(complete, 4);
+    QVERIFY(complete->hasFocus());
+    QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=1\r\nTaille_Exemple1=36\r\n"));
+    QCOMPARE(exemple(0)->font().family(), u"Times New Roman"_qs);
+
+    m_h->restart();
+    QVERIFY(m_h->find<VbCheckBox>(u"Gras1"_qs)->isChecked());
+    QCOMPARE(m_h->find<VbComboBox>(u"Taille_Exemple1"_qs)->Text(), u"36"_qs);
+    QCOMPARE(exemple(1)->font().pointSizeF(), 36.0);
+    QVERIFY(exemple(1)->font().bold());
+    QVERIFY(!exemple(0)->font().bold());
+    QCOMPARE(liste(1)->ListCount(), 0);
 }
 
 QTEST_MAIN(TestPolPpal)

@@ -7,6 +7,7 @@ class TestControls : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void listSortsIgnoringCase_data();
     void listSortsIgnoringCase();
     void listIndexOfEmptyAndFreshList();
@@ -19,6 +20,13 @@ private Q_SLOTS:
     void optionButtonClickWhenChosen();
 };
 
+void TestControls::initTestCase()
+{
+    // The lists sort by the user's alphabet, fixed at their first comparison; the tests run
+    // under the C locale, whose plain code-point order would put accented letters last.
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+}
+
 void TestControls::listSortsIgnoringCase_data()
 {
     QTest::addColumn<QStringList>("added");
@@ -29,6 +37,9 @@ void TestControls::listSortsIgnoringCase_data()
                                       << QStringList { u"10 y"_qs, u"2 z"_qs, u"3 x"_qs };
     QTest::newRow("equal entries side by side") << QStringList { u"DejaVu"_qs, u"arial"_qs,
         u"DejaVu"_qs } << QStringList { u"arial"_qs, u"DejaVu"_qs, u"DejaVu"_qs };
+    QTest::newRow("accents among their letter")
+        << QStringList { u"Zapf"_qs, u"Écho"_qs, u"delta"_qs, u"Eras"_qs, u"Ému"_qs }
+        << QStringList { u"delta"_qs, u"Écho"_qs, u"Ému"_qs, u"Eras"_qs, u"Zapf"_qs };
 }
 
 void TestControls::listSortsIgnoringCase()
