@@ -84,3 +84,4 @@ fi
 
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)"
+"$root/scripts/fuzz.sh"

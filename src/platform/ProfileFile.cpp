@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <climits>
 
@@ -249,6 +250,11 @@ ProfileDocument ProfileDocument::fromBytes(const QByteArray &bytes)
         : scan.ascii             ? Encoding::Ascii
                                  : Encoding::Utf8;
 
+    // QString::fromUtf8 drops a byte order mark at the start of what it decodes, which here is
+    // each line: a line beginning with one (two files joined end to end) would lose it at the
+    // next write.
+    QStringDecoder utf8(QStringConverter::Utf8,
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     qsizetype start = 0;
     while (start < body.size()) {
         const qsizetype lf = body.indexOf('\n', start);
@@ -260,7 +266,7 @@ ProfileDocument ProfileDocument::fromBytes(const QByteArray &bytes)
         }
         const QByteArrayView line = body.sliced(start, end - start);
         doc.m_lines.push_back(
-            { scan.valid ? QString::fromUtf8(line) : decodeWindows1252(line), ending });
+            { scan.valid ? QString(utf8.decode(line)) : decodeWindows1252(line), ending });
         start = lf < 0 ? body.size() : lf + 1;
     }
     return doc;
@@ -381,8 +387,11 @@ ProfileDocument::Ending ProfileDocument::newLineEnding() const
 void ProfileDocument::insertLine(qsizetype at, QString text)
 {
     const Ending ending = newLineEnding();
-    if (at > 0 && m_lines[at - 1].ending == Ending::None)
-        m_lines[at - 1].ending = ending;
+    if (at > 0 && m_lines[at - 1].ending == Ending::None) {
+        // A last line that ends in a lone CR, given an LF, would read back as a line ended by
+        // CRLF and lose that CR from its value; a CRLF after it keeps the CR in the text.
+        m_lines[at - 1].ending = m_lines[at - 1].text.endsWith(u'\r') ? Ending::CrLf : ending;
+    }
     m_lines.insert(m_lines.begin() + at, Line { std::move(text), ending });
 }
 
