@@ -34,6 +34,19 @@ QFont arial(double points, bool bold = false)
     return font;
 }
 
+// Only the blanks that a saved line carries in front go: a line may begin or end with a tab,
+// a no-break space or another white space on purpose.
+QString withoutBlanksAround(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
 VbOptionButton *optionButton(
     const QString &name, const QString &caption, QWidget *parent, int left, int top, int width)
 {
@@ -245,7 +258,7 @@ void PolImprim::Form_Activate()
         Taille_Police->addItem(m_state.ListeTailles.mid(at, 3));
     Taille_Police->setText(plainDecimal(m_state.TaillePolice));
     for (int i = 1; i <= 2; ++i)
-        Ligne_Exemple[i]->setText(m_state.LignesExemple[i].trimmed());
+        Ligne_Exemple[i]->setText(withoutBlanksAround(m_state.LignesExemple[i]));
     if (m_selection && m_selection->ListCount() > 0) {
         Ch_Liste[1]->setEnabled(true);
         Ch_Liste[1]->setValue(true);

@@ -68,6 +68,8 @@ private Q_SLOTS:
     void fontName();
     void estimate_data();
     void estimate();
+    void singlePrecision_data();
+    void singlePrecision();
     void numberingKeepsCount_data();
     void numberingKeepsCount();
     void estimateAgreesWithPrint_data();
@@ -160,6 +162,33 @@ void TestCatalogueLayout::estimate()
     const CatalogueLayout layout(printer, entries(count), options(exemple, espace, false, taille));
     QCOMPARE(layout.Nb_Pages(), std::optional<qint64>(pages));
     QVERIFY(printer.log.isEmpty());
+}
+
+// Heights are summed and compared in single precision. With every line 33.3 twips high, 37
+// lines sum to 1232.0999999999992 in double precision, within a page of 1232.1, but to
+// 1232.1001 in single precision, past the page's 1232.09998.
+void TestCatalogueLayout::singlePrecision_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("pageHeight");
+    QTest::addColumn<qint64>("pages");
+
+    QTest::newRow("one line too many in single precision") << 35 << 1232.1 << qint64(2);
+    QTest::newRow("a line less") << 34 << 1232.1 << qint64(1);
+    QTest::newRow("a little more room") << 35 << 1232.2 << qint64(1);
+}
+
+void TestCatalogueLayout::singlePrecision()
+{
+    QFETCH(int, count);
+    QFETCH(double, pageHeight);
+    QFETCH(qint64, pages);
+
+    ScriptedPrinter printer;
+    printer.pageHeight = pageHeight;
+    printer.height = [](const Font &, const QString &) { return 33.3; };
+    const CatalogueLayout layout(printer, entries(count), options(false, false, false));
+    QCOMPARE(layout.Nb_Pages(), std::optional<qint64>(pages));
 }
 
 void TestCatalogueLayout::numberingKeepsCount_data()

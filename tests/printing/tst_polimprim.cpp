@@ -1,10 +1,24 @@
 #include "Harness.h"
 #include "platform/Controls.h"
 #include "platform/ProfileFile.h"
+#include "platform/QtPrinterService.h"
+#include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"
 
+#include <QFocusEvent>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QTimer>
+#include <limits>
+
+// What the dialog and the state looked like when an estimate began.
+struct EstimateSeen
+{
+    bool filling;
+    int cell; // -1 before any preview was shown
+    double size;
+    QString savedSize; // "Taille" in the settings file, "none" when missing
+};
 
 class TestPolImprim : public QObject
 {
@@ -14,6 +28,10 @@ private Q_SLOTS:
     void cleanup();
 
     void firstOpeningWithoutSettings();
+    void openingRunsNoHandlerButNumbering_data();
+    void openingRunsNoHandlerButNumbering();
+    void handlerTable_data();
+    void handlerTable();
     void selectionIsChosenAtEveryOpening();
     void headerTextSavedOnFocusLoss_data();
     void headerTextSavedOnFocusLoss();
@@ -27,8 +45,12 @@ private Q_SLOTS:
     void pageCountFollowsTheOptions_data();
     void pageCountFollowsTheOptions();
     void unknownCountWhenNothingCanBeMeasured();
+    void emptyListCountsOnePage();
+    void realPrinterTakesAnySize_data();
+    void realPrinterTakesAnySize();
     void choicesLastForTheRunOnly();
     void closingPutsTheLinesIntoPaneZero();
+    void closeBoxUnloadsToo();
     void openedFromTheMainWindow();
 
 private:
@@ -44,6 +66,9 @@ private:
     }
     QString estimate() const { return control<QLabel>(u"Estim_Pages"_qs)->text(); }
     void typeInto(QWidget *widget, const QString &text);
+    void recordEstimates(QList<EstimateSeen> *seen);
+    void addToSelection(int position);
+    QString stateSummary() const;
 
     std::unique_ptr<Harness> m_h;
     PolImprim *m_dialog = nullptr;
@@ -87,8 +112,48 @@ void TestPolImprim::closeDialog()
 
 void TestPolImprim::typeInto(QWidget *widget, const QString &text)
 {
-    for (QChar c : text)
-        QTest::keyClick(widget, c.toLatin1());
+    for (QChar c : text) {
+        if (c == u'\b')
+            QTest::keyClick(widget, Qt::Key_Backspace);
+        else
+            QTest::keyClick(widget, c.toLatin1());
+    }
+}
+
+// Every estimate measures the bold 15-point header line first, and nothing else does while
+// the dialog is open without printing.
+void TestPolImprim::recordEstimates(QList<EstimateSeen> *seen)
+{
+    m_h->printer.height = [this, seen](const ScriptedPrinter::Font &f, const QString &) {
+        if (f.name == u"Arial"_qs && f.size == 15 && f.bold) {
+            const QVariant cell
+                = m_h->app->polImprim()->findChild<QLabel *>(u"Modele"_qs)->property("cell");
+            seen->append({ m_h->app->state().RemplissageEnCours, cell.isValid() ? cell.toInt() : -1,
+                m_h->app->state().TaillePolice,
+                ProfileFile::readString(
+                    m_h->iniPath(), u"TaillePolice", u"Taille", u"none"_qs, 254) });
+        }
+        return f.size * 20.0;
+    };
+}
+
+void TestPolImprim::addToSelection(int position)
+{
+    auto *complete = m_h->find<VbListBox>(u"Liste0"_qs);
+    complete->clearSelection();
+    complete->setSelected(position, true);
+    QTest::mouseClick(m_h->find<VkCommand>(u"Ajoute"_qs), Qt::LeftButton);
+}
+
+// List, content (both copies), spacing and numbering, as the estimate and printing read them.
+QString TestPolImprim::stateSummary() const
+{
+    const ProgramState &s = m_h->app->state();
+    return u"L%1 E%2%3 S%4 N%5"_qs.arg(s.ListeImprimee)
+        .arg(int(s.AvecExemple))
+        .arg(int(s.ApercuExemple))
+        .arg(int(s.EspacePolices))
+        .arg(int(s.AvecNumero));
 }
 
 void TestPolImprim::firstOpeningWithoutSettings()
@@ -122,6 +187,239 @@ void TestPolImprim::firstOpeningWithoutSettings()
     QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(), 0);
     QVERIFY(!control<QLabel>(u"Modele"_qs)->pixmap().isNull());
     QVERIFY(!QFile::exists(m_h->iniPath()));
+}
+
+void TestPolImprim::openingRunsNoHandlerButNumbering_data()
+{
+    QTest::addColumn<bool>("samples");
+    QTest::addColumn<bool>("spacing");
+    QTest::addColumn<bool>("numbers");
+    QTest::addColumn<bool>("selection");
+    // The state each estimate of the opening began in: still filling, and the cell shown.
+    QTest::addColumn<QList<bool>>("filling");
+    QTest::addColumn<QList<int>>("cells");
+
+    QTest::newRow("defaults") << false << false << false << false << QList<bool> { false }
+                              << QList<int> { -1 };
+    QTest::newRow("samples, spacing, selection")
+        << true << true << false << true << QList<bool> { false } << QList<int> { -1 };
+    // The numbering handler runs while the controls are filled, preview first.
+    QTest::newRow("numbering") << false << false << true << false << QList<bool> { true, false }
+                               << QList<int> { 4, 4 };
+    QTest::newRow("everything") << true << true << true << true << QList<bool> { true, false }
+                                << QList<int> { 7, 7 };
+}
+
+void TestPolImprim::openingRunsNoHandlerButNumbering()
+{
+    QFETCH(bool, samples);
+    QFETCH(bool, spacing);
+    QFETCH(bool, numbers);
+    QFETCH(bool, selection);
+    QFETCH(QList<bool>, filling);
+    QFETCH(QList<int>, cells);
+
+    // The date box is unticked from its loaded state, so its handler would add the missing
+    // key if it ran; the size would be saved if the size rule ran.
+    const QByteArray ini("[En-T\xeate]\r\nTexte=Catalogue\r\nHeureImpression=1\r\n"
+                         "[TaillePolice]\r\nTaille=10\r\n");
+    m_h->writeIni(ini);
+    startWith(kFonts);
+    if (selection)
+        addToSelection(2);
+    ProgramState &state = m_h->app->state();
+    state.AvecExemple = state.ApercuExemple = samples;
+    state.EspacePolices = spacing;
+    state.AvecNumero = numbers;
+    state.TaillePolice = 10.5;
+    QList<EstimateSeen> seen;
+    recordEstimates(&seen);
+    open();
+
+    QList<bool> fillingSeen;
+    QList<int> cellsSeen;
+    for (const EstimateSeen &e : seen) {
+        fillingSeen.append(e.filling);
+        cellsSeen.append(e.cell);
+    }
+    QCOMPARE(fillingSeen, filling);
+    QCOMPARE(cellsSeen, cells);
+    QVERIFY(!state.RemplissageEnCours);
+    QCOMPARE(m_h->readIni(), ini);
+    QCOMPARE(control<VbTextBox>(u"Texte1"_qs)->Text(), u"Catalogue"_qs);
+    QCOMPARE(control<VbCheckBox>(u"Date_Heure0"_qs)->Value(), 0);
+    QCOMPARE(control<VbCheckBox>(u"Date_Heure1"_qs)->Value(), 1);
+    QCOMPARE(control<VbComboBox>(u"Taille_Police"_qs)->Text(), u"10.5"_qs);
+    QCOMPARE(control<VbOptionButton>(u"Option_LC1"_qs)->Value(), samples);
+    QCOMPARE(control<VbOptionButton>(u"Espace_Pol1"_qs)->Value(), spacing);
+    QCOMPARE(control<VbOptionButton>(u"Avec_No1"_qs)->Value(), numbers);
+    QCOMPARE(control<VbOptionButton>(u"Ch_Liste1"_qs)->Value(), selection);
+    QCOMPARE(state.ListeImprimee, int(selection));
+    QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(),
+        2 * int(spacing) + int(samples) + 4 * int(numbers));
+}
+
+namespace {
+enum Action {
+    ListeCompleteThenSelection,
+    ListeComplete,
+    NomPlusExemple,
+    NomUniquementAgain,
+    EspaceOui,
+    NumeroOui,
+    DateClicked,
+    HeureSetByProgram,
+    TexteLeft,
+    TexteLeftForAnotherApplication,
+    LignePicked,
+    LigneLeft,
+    TaillePicked,
+    TailleTyped,
+};
+} // namespace
+
+void TestPolImprim::handlerTable_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("estimates");
+    QTest::addColumn<QString>("state"); // list, content twice, spacing, numbering
+    QTest::addColumn<QByteArray>("ini"); // the whole settings file after, empty when none
+
+    const QByteArray lines(
+        "[Textes]\r\n1\xb0_Ligne= Portez ce vieux whisky au juge blond qui fume\r\n"
+        "2\xb0_Ligne=ABCDEFGHIJKLMNOP 0123456789 \xe9\xe8\xe7\xe0\xe2\xe4\xf9%\r\n");
+    QTest::newRow("Ch_Liste, each member")
+        << int(ListeCompleteThenSelection) << 2 << u"L1 E00 S0 N0"_qs << QByteArray();
+    QTest::newRow("Ch_Liste complete")
+        << int(ListeComplete) << 1 << u"L0 E00 S0 N0"_qs << QByteArray();
+    QTest::newRow("Option_LC") << int(NomPlusExemple) << 1 << u"L1 E11 S0 N0"_qs << QByteArray();
+    QTest::newRow("Option_LC already chosen")
+        << int(NomUniquementAgain) << 0 << u"L1 E00 S0 N0"_qs << QByteArray();
+    QTest::newRow("Espace_Pol") << int(EspaceOui) << 1 << u"L1 E00 S1 N0"_qs << QByteArray();
+    QTest::newRow("Avec_No") << int(NumeroOui) << 1 << u"L1 E00 S0 N1"_qs << QByteArray();
+    QTest::newRow("Date_Heure clicked")
+        << int(DateClicked) << 0 << u"L1 E00 S0 N0"_qs
+        << QByteArray("[En-T\xeate]\r\nDateImpression=1\r\nHeureImpression=0\r\n");
+    QTest::newRow("Date_Heure set by the program")
+        << int(HeureSetByProgram) << 0 << u"L1 E00 S0 N0"_qs
+        << QByteArray("[En-T\xeate]\r\nDateImpression=0\r\nHeureImpression=1\r\n");
+    QTest::newRow("Texte1 focus loss") << int(TexteLeft) << 0 << u"L1 E00 S0 N0"_qs
+                                       << QByteArray("[En-T\xeate]\r\nTexte=Polices...\r\n");
+    QTest::newRow("Texte1, switching application")
+        << int(TexteLeftForAnotherApplication) << 0 << u"L1 E00 S0 N0"_qs << QByteArray();
+    QTest::newRow("Ligne_Exemple picked")
+        << int(LignePicked) << 0 << u"L1 E00 S0 N0"_qs
+        << QByteArray("[Textes]\r\n1\xb0_Ligne= abcdefghijklmnopqrstuvwxyz 0123456789 "
+                      "\xe9\xe8\xe7\xe0\xe2\xe4\r\n"
+                      "2\xb0_Ligne=ABCDEFGHIJKLMNOP 0123456789 \xe9\xe8\xe7\xe0\xe2\xe4\xf9%\r\n"
+                      "[TaillePolice]\r\nTaille=12\r\n");
+    QTest::newRow("Ligne_Exemple focus loss")
+        << int(LigneLeft) << 0 << u"L1 E00 S0 N0"_qs
+        << QByteArray("[Textes]\r\n1\xb0_Ligne= Portez ce vieux whisky au juge blond qui fume\r\n"
+                      "2\xb0_Ligne= Voix ambigu\xeb\r\n[TaillePolice]\r\nTaille=12\r\n");
+    QTest::newRow("Taille_Police picked") << int(TaillePicked) << 1 << u"L1 E00 S0 N0"_qs
+                                          << lines + "[TaillePolice]\r\nTaille=18\r\n";
+    QTest::newRow("Taille_Police typed") << int(TailleTyped) << 1 << u"L1 E00 S0 N0"_qs
+                                         << lines + "[TaillePolice]\r\nTaille=124\r\n";
+}
+
+void TestPolImprim::handlerTable()
+{
+    QFETCH(int, action);
+    QFETCH(int, estimates);
+    QFETCH(QString, state);
+    QFETCH(QByteArray, ini);
+
+    startWith(kFonts);
+    addToSelection(1);
+    QList<EstimateSeen> seen;
+    recordEstimates(&seen);
+    open();
+    QCOMPARE(stateSummary(), u"L1 E00 S0 N0"_qs);
+    // The header box has the focus on opening; leaving it saves the header, as its own row
+    // shows, so each row starts from a control that saves nothing and without a file.
+    control<VbOptionButton>(u"Espace_Pol0"_qs)->setFocus(Qt::TabFocusReason);
+    QFile::remove(m_h->iniPath());
+    seen.clear();
+
+    switch (Action(action)) {
+    case ListeCompleteThenSelection:
+        control<VbOptionButton>(u"Ch_Liste0"_qs)->click();
+        control<VbOptionButton>(u"Ch_Liste1"_qs)->click();
+        break;
+    case ListeComplete:
+        control<VbOptionButton>(u"Ch_Liste0"_qs)->click();
+        break;
+    case NomPlusExemple:
+        control<VbOptionButton>(u"Option_LC1"_qs)->click();
+        break;
+    case NomUniquementAgain:
+        control<VbOptionButton>(u"Option_LC0"_qs)->click();
+        break;
+    case EspaceOui:
+        control<VbOptionButton>(u"Espace_Pol1"_qs)->click();
+        break;
+    case NumeroOui:
+        control<VbOptionButton>(u"Avec_No1"_qs)->click();
+        break;
+    case DateClicked:
+        control<VbCheckBox>(u"Date_Heure0"_qs)->click();
+        break;
+    case HeureSetByProgram:
+        control<VbCheckBox>(u"Date_Heure1"_qs)->setValue(1);
+        break;
+    case TexteLeft:
+        control<VbTextBox>(u"Texte1"_qs)->setFocus(Qt::TabFocusReason);
+        control<VbComboBox>(u"Ligne_Exemple1"_qs)->setFocus(Qt::TabFocusReason);
+        break;
+    case TexteLeftForAnotherApplication: {
+        auto *texte = control<VbTextBox>(u"Texte1"_qs);
+        texte->setFocus(Qt::TabFocusReason);
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(texte, &away);
+        break;
+    }
+    case LignePicked: {
+        auto *line = control<VbComboBox>(u"Ligne_Exemple1"_qs);
+        line->setFocus(Qt::TabFocusReason);
+        line->setCurrentIndex(0);
+        QTest::keyClick(line, Qt::Key_Down);
+        break;
+    }
+    case LigneLeft: {
+        auto *line = control<VbComboBox>(u"Ligne_Exemple2"_qs);
+        line->setFocus(Qt::TabFocusReason);
+        line->lineEdit()->selectAll();
+        line->lineEdit()->insert(u"Voix ambiguë"_qs);
+        control<VbTextBox>(u"Texte1"_qs)->setFocus(Qt::TabFocusReason);
+        break;
+    }
+    case TaillePicked: {
+        auto *size = control<VbComboBox>(u"Taille_Police"_qs);
+        size->setFocus(Qt::TabFocusReason);
+        size->setCurrentIndex(8); // " 16"
+        QTest::keyClick(size, Qt::Key_Down);
+        QCOMPARE(size->Text(), u" 18"_qs);
+        break;
+    }
+    case TailleTyped: {
+        auto *size = control<VbComboBox>(u"Taille_Police"_qs);
+        size->setFocus(Qt::TabFocusReason);
+        size->lineEdit()->end(false);
+        typeInto(size, u"4"_qs);
+        break;
+    }
+    }
+
+    QCOMPARE(seen.size(), estimates);
+    QCOMPARE(stateSummary(), state);
+    QCOMPARE(m_h->readIni(), ini);
+    // An option that runs the estimate shows the preview of the new options with it.
+    if (estimates > 0) {
+        const ProgramState &s = m_h->app->state();
+        QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(),
+            2 * int(s.EspacePolices) + int(s.ApercuExemple) + 4 * int(s.AvecNumero));
+    }
 }
 
 void TestPolImprim::selectionIsChosenAtEveryOpening()
@@ -184,46 +482,91 @@ void TestPolImprim::dateAndTimeWriteBothKeys()
 
 void TestPolImprim::sizeTypedKeyByKey_data()
 {
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("cleared");
+    QTest::addColumn<QString>("typed"); // "\b" is the backspace key
     QTest::addColumn<QString>("field");
-    QTest::addColumn<double>("size");
     QTest::addColumn<QByteArray>("saved");
     QTest::addColumn<int>("messages");
-    QTest::addColumn<int>("estimates"); // runs of the estimate caused by the typing
-    QTest::newRow("3000") << u"3000"_qs << u"2048"_qs << 2048.0 << QByteArray("Taille=2048") << 1
-                          << 5;
-    QTest::newRow("2048") << u"2048"_qs << u"2048"_qs << 2048.0 << QByteArray("Taille=2048") << 0
-                          << 4;
-    QTest::newRow("comma") << u"10,5"_qs << u"10,5"_qs << 10.0 << QByteArray("Taille=10\r\n") << 0
-                           << 4;
-    QTest::newRow("point") << u"10.5"_qs << u"10.5"_qs << 10.5 << QByteArray("Taille=10.5") << 0
-                           << 4;
-    QTest::newRow("minus") << u"-"_qs << u"-"_qs << 0.0 << QByteArray("Taille=0") << 0 << 1;
+    // For each estimate the typing caused: the size it ran with, and the size the settings
+    // file held when it began, which shows that each saving followed its estimate.
+    QTest::addColumn<QList<double>>("sizes");
+    QTest::addColumn<QStringList>("savedBefore");
+
+    // At 3000 the rule runs again inside itself with 2048: estimate and saving, then the
+    // outer run estimates and saves once more.
+    QTest::newRow("3000") << true << u"3000"_qs << u"2048"_qs << QByteArray("Taille=2048\r\n") << 1
+                          << QList<double> { 3, 30, 300, 2048, 2048 }
+                          << QStringList { u"none"_qs, u"3"_qs, u"30"_qs, u"300"_qs, u"2048"_qs };
+    QTest::newRow("2048") << true << u"2048"_qs << u"2048"_qs << QByteArray("Taille=2048\r\n") << 0
+                          << QList<double> { 2, 20, 204, 2048 }
+                          << QStringList { u"none"_qs, u"2"_qs, u"20"_qs, u"204"_qs };
+    QTest::newRow("2049") << true << u"2049"_qs << u"2048"_qs << QByteArray("Taille=2048\r\n") << 1
+                          << QList<double> { 2, 20, 204, 2048, 2048 }
+                          << QStringList { u"none"_qs, u"2"_qs, u"20"_qs, u"204"_qs, u"2048"_qs };
+    QTest::newRow("comma") << true << u"10,5"_qs << u"10,5"_qs << QByteArray("Taille=10\r\n") << 0
+                           << QList<double> { 1, 10, 10, 10 }
+                           << QStringList { u"none"_qs, u"1"_qs, u"10"_qs, u"10"_qs };
+    QTest::newRow("point") << true << u"10.5"_qs << u"10.5"_qs << QByteArray("Taille=10.5\r\n") << 0
+                           << QList<double> { 1, 10, 10, 10.5 }
+                           << QStringList { u"none"_qs, u"1"_qs, u"10"_qs, u"10"_qs };
+    QTest::newRow("minus") << true << u"-"_qs << u"-"_qs << QByteArray("Taille=0\r\n") << 0
+                           << QList<double> { 0 } << QStringList { u"none"_qs };
+    QTest::newRow("emptied") << false << u"\b\b"_qs << QString() << QByteArray("Taille=0\r\n") << 0
+                             << QList<double> { 1, 0 } << QStringList { u"none"_qs, u"1"_qs };
 }
 
 void TestPolImprim::sizeTypedKeyByKey()
 {
+    QFETCH(bool, cleared);
     QFETCH(QString, typed);
     QFETCH(QString, field);
-    QFETCH(double, size);
     QFETCH(QByteArray, saved);
     QFETCH(int, messages);
-    QFETCH(int, estimates);
+    QFETCH(QList<double>, sizes);
+    QFETCH(QStringList, savedBefore);
     startWith(kFonts);
+    QList<EstimateSeen> seen;
+    recordEstimates(&seen);
     open();
     auto *box = control<VbComboBox>(u"Taille_Police"_qs);
     box->setFocus(Qt::TabFocusReason);
-    box->lineEdit()->clear();
-    const int perEstimate = 2 + int(kFonts.size()); // header lines, then one name line each
-    const int before = m_h->printer.measureCalls;
+    if (cleared)
+        box->lineEdit()->clear();
+    else
+        box->lineEdit()->end(false);
+    seen.clear();
+    // The outer run's saving must follow its estimate: take the file away during it.
+    if (messages > 0) {
+        m_h->messages.answers.clear();
+        m_h->printer.height = [this, inner = m_h->printer.height](
+                                  const ScriptedPrinter::Font &f, const QString &text) {
+            const double height = inner(f, text);
+            if (f.name == u"Arial"_qs && f.size == 15 && f.bold && m_h->messages.asked.size() == 1
+                && m_h->app->state().TaillePolice == 2048)
+                QFile::remove(m_h->iniPath());
+            return height;
+        };
+    }
     typeInto(box, typed);
     QCOMPARE(box->Text(), field);
-    QCOMPARE(m_h->app->state().TaillePolice, size);
     QCOMPARE(m_h->messages.asked.size(), messages);
-    QVERIFY(m_h->readIni().contains(saved));
+    if (messages > 0) {
+        QCOMPARE(m_h->messages.asked.first().text, u"La Taille maximum est de 2048"_qs);
+        QCOMPARE(m_h->messages.asked.first().title, u"Contrôle de Taille des Polices"_qs);
+        QCOMPARE(m_h->messages.asked.first().style, int(MessageBoxes::Information));
+    }
+    QList<double> sizesSeen;
+    QStringList savedSeen;
+    for (const EstimateSeen &e : seen) {
+        sizesSeen.append(e.size);
+        savedSeen.append(e.savedSize);
+    }
+    QCOMPARE(sizesSeen, sizes);
+    QCOMPARE(savedSeen, savedBefore);
+    QCOMPARE(m_h->app->state().TaillePolice, sizes.last());
+    QVERIFY2(m_h->readIni().contains("[TaillePolice]\r\n" + saved), m_h->readIni().constData());
     QVERIFY(m_h->readIni().contains(
         "[Textes]\r\n1\xb0_Ligne= Portez ce vieux whisky au juge blond qui fume\r\n"));
-    QCOMPARE((m_h->printer.measureCalls - before) / perEstimate, estimates);
 }
 
 void TestPolImprim::presetLineKeepsALeadingBlank()
@@ -333,12 +676,69 @@ void TestPolImprim::unknownCountWhenNothingCanBeMeasured()
     QVERIFY(control<VkCommand>(u"Fermer"_qs)->isEnabled());
 }
 
+void TestPolImprim::emptyListCountsOnePage()
+{
+    // A printer without fonts leaves the complete list empty; the dialog can still be opened.
+    startWith({});
+    open();
+    QCOMPARE(estimate(), u"1"_qs);
+    QCOMPARE(control<QFrame>(u"Barre"_qs)->width(), 0);
+    control<VbOptionButton>(u"Option_LC1"_qs)->click();
+    control<VbOptionButton>(u"Espace_Pol1"_qs)->click();
+    QCOMPARE(estimate(), u"1"_qs);
+    QCOMPARE(control<QFrame>(u"Barre"_qs)->width(), 0);
+}
+
+void TestPolImprim::realPrinterTakesAnySize_data()
+{
+    QTest::addColumn<double>("size");
+    QTest::addColumn<double>("measuredAs");
+
+    const double smallest = PrinterService::kSmallestSize;
+    QTest::newRow("zero") << 0.0 << smallest;
+    QTest::newRow("negative") << -12.0 << smallest;
+    QTest::newRow("below the smallest") << smallest / 2 << smallest;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << smallest;
+    QTest::newRow("largest") << 2048.0 << 2048.0;
+    QTest::newRow("huge") << 1e300 << 2048.0;
+}
+
+// The real printer service, on whatever printer or PDF device this machine has: a size the
+// font system refuses is measured as the nearest one it takes, and the estimate runs.
+void TestPolImprim::realPrinterTakesAnySize()
+{
+    QFETCH(double, size);
+    QFETCH(double, measuredAs);
+
+    QTemporaryDir dir;
+    QtPrinterService printer(dir.path());
+    const QString family = QFontDatabase::families().value(0);
+    QVERIFY(!family.isEmpty());
+    printer.setFontName(family);
+    printer.setFontSize(measuredAs);
+    const double expected = printer.TextHeight(u"Test"_qs);
+    QVERIFY(expected > 0);
+    printer.setFontSize(30); // another size between, so that nothing is left over
+    QVERIFY(printer.TextHeight(u"Test"_qs) != expected);
+    printer.setFontSize(size);
+    QCOMPARE(printer.TextHeight(u"Test"_qs), expected);
+
+    CatalogueOptions options;
+    options.AvecExemple = true;
+    options.TaillePolice = size;
+    const CatalogueLayout layout(printer, { u"1 "_qs + family, u"2 "_qs + family }, options);
+    const std::optional<qint64> pages = layout.Nb_Pages();
+    QVERIFY(pages.has_value());
+    QVERIFY(*pages >= 1);
+}
+
 void TestPolImprim::choicesLastForTheRunOnly()
 {
     startWith(kFonts);
     open();
     control<VbOptionButton>(u"Option_LC1"_qs)->click();
     control<VbOptionButton>(u"Espace_Pol1"_qs)->click();
+    control<VbOptionButton>(u"Avec_No1"_qs)->click();
     control<VbCheckBox>(u"Date_Heure0"_qs)->click();
     auto *box = control<VbComboBox>(u"Taille_Police"_qs);
     box->setText(u"24"_qs);
@@ -346,6 +746,8 @@ void TestPolImprim::choicesLastForTheRunOnly()
     open();
     QVERIFY(control<VbOptionButton>(u"Option_LC1"_qs)->Value());
     QVERIFY(control<VbOptionButton>(u"Espace_Pol1"_qs)->Value());
+    QVERIFY(control<VbOptionButton>(u"Avec_No1"_qs)->Value());
+    QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(), 7);
     QCOMPARE(control<VbComboBox>(u"Taille_Police"_qs)->Text(), u"24"_qs);
     closeDialog();
 
@@ -353,6 +755,8 @@ void TestPolImprim::choicesLastForTheRunOnly()
     open();
     QVERIFY(control<VbOptionButton>(u"Option_LC0"_qs)->Value());
     QVERIFY(control<VbOptionButton>(u"Espace_Pol0"_qs)->Value());
+    QVERIFY(control<VbOptionButton>(u"Avec_No0"_qs)->Value());
+    QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(), 0);
     QCOMPARE(control<VbCheckBox>(u"Date_Heure0"_qs)->Value(), 1);
     QCOMPARE(control<VbComboBox>(u"Taille_Police"_qs)->Text(), u"24"_qs);
 }
@@ -371,6 +775,27 @@ void TestPolImprim::closingPutsTheLinesIntoPaneZero()
         u" Voix ambiguë ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs);
     QCOMPARE(m_h->find<QLabel>(u"Exemple0"_qs)->font(), before);
     QVERIFY(!m_h->ppal()->findChild<PolImprim *>());
+}
+
+void TestPolImprim::closeBoxUnloadsToo()
+{
+    startWith(kFonts);
+    open();
+    auto *line2 = control<VbComboBox>(u"Ligne_Exemple2"_qs);
+    line2->setFocus(Qt::TabFocusReason);
+    line2->setEditText(u"Zoé"_qs);
+    control<VbTextBox>(u"Texte1"_qs)->setFocus(Qt::TabFocusReason);
+    QVERIFY(m_dialog->close());
+    m_dialog = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!m_h->ppal()->findChild<PolImprim *>());
+    QVERIFY(m_h->messages.asked.isEmpty());
+    QCOMPARE(m_h->find<QLabel>(u"Exemple0"_qs)->text(),
+        u" Portez ce vieux whisky au juge blond qui fume Zoé"_qs);
+    // Reopening builds the dialog afresh, with the list of sizes filled once.
+    open();
+    QCOMPARE(control<VbComboBox>(u"Taille_Police"_qs)->count(), 23);
+    QCOMPARE(control<VbComboBox>(u"Ligne_Exemple2"_qs)->Text(), u"Zoé"_qs);
 }
 
 void TestPolImprim::openedFromTheMainWindow()

@@ -3,6 +3,8 @@
 #include <QSet>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 // The content of a miniature page, below the header bar and inside the border.
@@ -37,6 +39,32 @@ QList<int> nameRows(const QImage &cell)
     return rows;
 }
 
+struct Line
+{
+    int row;
+    char kind; // 'N' a font name, 'S' a sample bar
+};
+
+// The lines of a miniature page from top to bottom, below its header.
+QList<Line> pageLines(const QImage &cell)
+{
+    QList<Line> lines;
+    for (int y = kContentTop; y <= kContentBottom; ++y) {
+        for (int x = kContentLeft; x <= kContentRight; ++x) {
+            const QRgb colour = cell.pixel(x, y);
+            if (colour == PreviewStrip::kInk || colour == PreviewStrip::kNumberInk) {
+                lines.append({ y, 'N' });
+                break;
+            }
+            if (colour == PreviewStrip::kSampleInk) {
+                lines.append({ y, 'S' });
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestPreviewStrip : public QObject
@@ -48,6 +76,8 @@ private Q_SLOTS:
     void outsideCells();
     void cellLayout_data();
     void cellLayout();
+    void blocksAndGaps_data();
+    void blocksAndGaps();
     void cellsAreDistinct();
 };
 
@@ -133,6 +163,49 @@ void TestPreviewStrip::cellLayout()
     if (samples) {
         QVERIFY(pitch > nameRows(clip.cell(k & ~1))[1] - nameRows(clip.cell(k & ~1))[0]);
         QVERIFY(cell.pixel(5, rows[0] + 3) == PreviewStrip::kSampleInk);
+    }
+}
+
+void TestPreviewStrip::blocksAndGaps_data()
+{
+    QTest::addColumn<int>("k");
+    for (int k = 0; k < 8; ++k)
+        QTest::addRow("cell %d", k) << k;
+}
+
+// Each block is a name with two sample bars under it or a name alone; the gap between two
+// blocks is the gap between two lines, or wider with spacing.
+void TestPreviewStrip::blocksAndGaps()
+{
+    QFETCH(int, k);
+    const bool samples = k & 1;
+    const bool spacing = k & 2;
+
+    const QList<Line> lines = pageLines(PreviewStrip().cell(k));
+    QString kinds;
+    for (const Line &line : lines)
+        kinds.append(QLatin1Char(line.kind));
+    const QString block = samples ? u"NSS"_s : u"N"_s;
+    QVERIFY(kinds.size() >= 3 * block.size());
+    QCOMPARE(kinds, block.repeated(kinds.size() / block.size()));
+
+    const int linePitch = samples ? lines[1].row - lines[0].row : -1;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const int gap = lines[i].row - lines[i - 1].row;
+        if (lines[i].kind == 'S')
+            QCOMPARE(gap, linePitch);
+        else if (samples && spacing)
+            QVERIFY2(gap > linePitch, qPrintable(QString::number(lines[i].row)));
+        else if (samples)
+            QCOMPARE(gap, linePitch);
+    }
+    if (!samples) {
+        // Names alone: one pitch throughout, wider with spacing than without.
+        const int pitch = lines[1].row - lines[0].row;
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            QCOMPARE(lines[i].row - lines[i - 1].row, pitch);
+        const QList<Line> other = pageLines(PreviewStrip().cell(k ^ 2));
+        QCOMPARE(pitch > other[1].row - other[0].row, spacing);
     }
 }
 
