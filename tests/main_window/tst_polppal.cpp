@@ -205,8 +205,11 @@ void TestPolPpal::clickAndFocusShowTheEntry()
     QTest::mouseClick(selection->viewport(), Qt::LeftButton, {},
         selection->visualItemRect(selection->item(1)).center());
     QCOMPARE(exemple(1)->font().family(), u"Liberation Mono"_qs);
+    // Back in the complete list, pane 0 catches up with the entry the highlight moved to.
+    QCOMPARE(exemple(0)->font().family(), u"Liberation Serif"_qs);
     complete->setFocus(Qt::TabFocusReason);
     QCOMPARE(m_h->app->state().ListeCourante, 0);
+    QCOMPARE(exemple(0)->font().family(), u"Liberation Mono"_qs);
 }
 
 void TestPolPpal::emptySelectionShowsNothing()
