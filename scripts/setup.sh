@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 PACKAGES="cmake g++ make qt6-base-dev qt6-translations-l10n libgl-dev \
 fonts-liberation fonts-crosextra-carlito fonts-dejavu-core \
-xvfb xauth poppler-utils locales ${TYPOVISE_EXTRA_PACKAGES:-}"
+xvfb xauth poppler-utils locales libcups2-dev ${TYPOVISE_EXTRA_PACKAGES:-}"
 
 missing=""
 for package in $PACKAGES; do

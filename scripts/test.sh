@@ -14,17 +14,15 @@ if ! locale -a 2>/dev/null | grep -qi '^fr_FR\.utf-\?8$'; then
 fi
 
 # A private cupsd on its own socket, so that the machine's printers are neither used nor
-# touched; the queue keeps every job as Qt sent it.
+# touched. Its queues keep every job as the program sent it: TypoviseTest, the default, for
+# the end-to-end tests, and TypoviseFaults, which the fault tests stop and make refuse jobs.
 work=$(mktemp -d /tmp/typovise-cups.XXXXXX)
 chmod 755 "$work"
-mkdir -p "$work/etc/ppd" "$work/spool/tmp" "$work/cache" "$work/state" "$work/log" "$work/jobs"
-chmod 1777 "$work/jobs"
-cupsd_pid=""
+mkdir -p "$work/etc/ppd" "$work/spool/tmp" "$work/cache" "$work/state" "$work/log" \
+    "$work/jobs" "$work/faultjobs"
+chmod 1777 "$work/jobs" "$work/faultjobs"
 cleanup() {
-    if [ -n "$cupsd_pid" ]; then
-        $SUDO kill "$cupsd_pid" 2>/dev/null || true
-        wait "$cupsd_pid" 2>/dev/null || true
-    fi
+    "$work/cupsd-control" stop 2>/dev/null || true
     $SUDO rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
@@ -59,20 +57,47 @@ SystemGroup root
 CONF
 $SUDO install -m 0700 tests/cups/typovise-keep /usr/lib/cups/backend/typovise-keep
 
-cups_ready=0
-if command -v cupsd >/dev/null 2>&1; then
-    $SUDO cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" &
-    cupsd_pid=$!
-    export CUPS_SERVER="$work/cups.sock"
-    for _ in $(seq 1 50); do
-        if lpstat -r >/dev/null 2>&1; then cups_ready=1; break; fi
+# Starts and stops that cupsd by the PID it was started with; the fault tests use it to take
+# the scheduler away in the middle of a job.
+cat > "$work/cupsd-control" <<CONTROL
+#!/bin/sh
+export CUPS_SERVER="$work/cups.sock"
+case "\$1" in
+start)
+    $SUDO cupsd -f -c "$work/etc/cupsd.conf" -s "$work/etc/cups-files.conf" \
+        </dev/null >>"$work/log/cupsd.out" 2>&1 &
+    echo \$! > "$work/cupsd.pid"
+    for _ in \$(seq 1 50); do
+        if lpstat -r >/dev/null 2>&1; then exit 0; fi
         sleep 0.2
     done
+    exit 1 ;;
+stop)
+    pid=\$(cat "$work/cupsd.pid" 2>/dev/null) || exit 0
+    $SUDO kill "\$pid" 2>/dev/null || true
+    for _ in \$(seq 1 50); do
+        if ! $SUDO kill -0 "\$pid" 2>/dev/null; then rm -f "$work/cupsd.pid"; exit 0; fi
+        sleep 0.2
+    done
+    exit 1 ;;
+esac
+exit 2
+CONTROL
+chmod 755 "$work/cupsd-control"
+
+cups_ready=0
+if command -v cupsd >/dev/null 2>&1 && "$work/cupsd-control" start; then
+    cups_ready=1
 fi
 if [ "$cups_ready" -eq 1 ]; then
+    export CUPS_SERVER="$work/cups.sock"
     lpadmin -p TypoviseTest -E -v "typovise-keep:$work/jobs" -m raw 2>/dev/null
     lpadmin -d TypoviseTest
+    lpadmin -p TypoviseFaults -E -v "typovise-keep:$work/faultjobs" -m raw 2>/dev/null
     export TYPOVISE_CUPS_OUTPUT="$work/jobs"
+    export TYPOVISE_CUPS_FAULT_QUEUE=TypoviseFaults
+    export TYPOVISE_CUPS_FAULT_OUTPUT="$work/faultjobs"
+    export TYPOVISE_CUPSD_CONTROL="$work/cupsd-control"
 elif [ "${TYPOVISE_SKIP_CUPS:-0}" = 1 ]; then
     echo "cupsd could not start: the CUPS printing tests will be skipped" >&2
     unset CUPS_SERVER

@@ -1,35 +1,41 @@
 #include "platform/QtPrinterService.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+#include <cups/cups.h>
 
 QtPrinterService::QtPrinterService(const QString &pdfDirectory)
-    : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
-    , m_pdfDirectory(pdfDirectory)
+    : m_pdfDirectory(pdfDirectory)
 {
-    m_toPdf = QPrinterInfo::defaultPrinter().isNull();
-    if (m_toPdf)
-        m_printer->setOutputFormat(QPrinter::PdfFormat);
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull()) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    } else {
+        m_destination = printer.printerName();
+        m_printer = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
+    }
+    // Qt's own CUPS engine neither reports a job that CUPS refused nor can drop a document
+    // once begun; drawing into a PDF file and submitting it here does both.
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer->setOutputFormat(QPrinter::PdfFormat);
+    m_printer->setPageLayout(layout);
     m_printer->setDocName(QStringLiteral("Typovise"));
     m_printer->setFullPage(false);
-    m_font.setFamily(QStringLiteral("Arial"));
-    m_font.setPointSizeF(12);
 }
 
 QtPrinterService::~QtPrinterService()
 {
-    if (m_painter.isActive())
-        AbortDoc();
-}
-
-QString QtPrinterService::printerName() const
-{
-    return m_printer->printerName();
+    AbortDoc();
 }
 
 int QtPrinterService::FontCount()
@@ -55,24 +61,61 @@ QString QtPrinterService::Fonts(int i)
     return m_families.value(i);
 }
 
+size_t qHash(const QtPrinterService::FontChoice &choice, size_t seed)
+{
+    return qHashMulti(seed, choice.name, choice.size, choice.bold, choice.italic);
+}
+
 void QtPrinterService::setFontName(const QString &name)
 {
-    m_font.setFamily(name);
+    m_choice.name = name;
+    m_fontStale = true;
 }
 
 void QtPrinterService::setFontSize(double points)
 {
-    m_font.setPointSizeF(usableSize(points));
+    m_choice.size = usableSize(points);
+    m_fontStale = true;
 }
 
 void QtPrinterService::setFontBold(bool bold)
 {
-    m_font.setBold(bold);
+    m_choice.bold = bold;
+    m_fontStale = true;
 }
 
 void QtPrinterService::setFontItalic(bool italic)
 {
-    m_font.setItalic(italic);
+    m_choice.italic = italic;
+    m_fontStale = true;
+}
+
+const QFont &QtPrinterService::currentFont()
+{
+    if (m_fontStale) {
+        m_font = QFont(m_choice.name);
+        m_font.setPointSizeF(m_choice.size);
+        m_font.setBold(m_choice.bold);
+        m_font.setItalic(m_choice.italic);
+        m_fontStale = false;
+    }
+    return m_font;
+}
+
+const QtPrinterService::LineMetrics &QtPrinterService::lineMetrics()
+{
+    const auto known = m_metrics.constFind(m_choice);
+    if (known != m_metrics.cend())
+        return *known;
+    currentFont();
+    double scale = 1.0;
+    const QFontMetricsF metrics(deviceFont(scale), m_printer.get());
+    LineMetrics line;
+    if (metrics.height() > 0) {
+        line.height = toTwips(metrics.height() * scale);
+        line.ascent = metrics.ascent();
+    }
+    return *m_metrics.insert(m_choice, line);
 }
 
 double QtPrinterService::toTwips(double devicePixels) const
@@ -81,25 +124,37 @@ double QtPrinterService::toTwips(double devicePixels) const
     return resolution > 0 ? devicePixels * 1440.0 / resolution : -1.0;
 }
 
+QFont QtPrinterService::deviceFont(double &scale) const
+{
+    // Qt's font metrics overflow somewhere above 20,000 device pixels (about 1,200 points on
+    // a 1200 dpi printer) and report negative heights; larger faces are measured and drawn at
+    // a fraction of their size and scaled up, which a vector page loses nothing by.
+    constexpr double kLargestPixels = 16000.0;
+    const double resolution = m_printer->resolution();
+    const double largest = kLargestPixels * 72.0 / (resolution > 0 ? resolution : 1200.0);
+    scale = std::max(1.0, std::ceil(m_font.pointSizeF() / largest));
+    if (scale == 1.0)
+        return m_font;
+    QFont font = m_font;
+    font.setPointSizeF(m_font.pointSizeF() / scale);
+    return font;
+}
+
 double QtPrinterService::TextHeight(const QString &text)
 {
     // One line of the current font is as high whatever its text; the text only matters to
     // the caller's reading of the layout.
     Q_UNUSED(text);
-    const QString key = m_font.key();
-    const auto known = m_heights.constFind(key);
-    if (known != m_heights.cend())
-        return *known;
-    const QFontMetricsF metrics(m_font, m_printer.get());
-    const double height = metrics.height() > 0 ? toTwips(metrics.height()) : -1.0;
-    m_heights.insert(key, height);
-    return height;
+    return lineMetrics().height;
 }
 
 double QtPrinterService::ScaleHeight()
 {
-    const int resolution = m_printer->resolution();
-    return toTwips(m_printer->pageLayout().paintRectPixels(resolution).height());
+    if (m_scaleHeight < 0) {
+        const int resolution = m_printer->resolution();
+        m_scaleHeight = toTwips(m_printer->pageLayout().paintRectPixels(resolution).height());
+    }
+    return m_scaleHeight;
 }
 
 double QtPrinterService::CurrentY()
@@ -111,33 +166,43 @@ bool QtPrinterService::beginDocument()
 {
     if (m_painter.isActive())
         return true;
-    if (m_toPdf) {
-        const QString stamp = QDateTime::currentDateTime().toString(u"yyyy-MM-dd HH-mm-ss");
-        const QDir dir(m_pdfDirectory);
-        QString path = dir.filePath(QStringLiteral("Typovise %1.pdf").arg(stamp));
-        // Two documents within one second, or a file the user kept: never overwrite.
-        for (int n = 2; QFile::exists(path); ++n)
-            path = dir.filePath(QStringLiteral("Typovise %1 (%2).pdf").arg(stamp).arg(n));
-        m_printer->setOutputFileName(path);
-        m_currentPdf = path;
-    }
     m_y = 0;
-    if (!m_painter.begin(m_printer.get()))
-        return false;
-    return true;
+    m_begun = m_clock();
+    // A PDF file is written beside its final name, so that giving it that name cannot fail
+    // halfway; a printer job waits in the temporary directory until it is handed over.
+    const QDir dir(printsToPdf() ? m_pdfDirectory : QDir::tempPath());
+    // Created by the printer itself, so that the finished file gets the user's usual
+    // permissions rather than a temporary file's private ones.
+    do {
+        m_partFile = dir.filePath(
+            QStringLiteral(".Typovise-%1.part")
+                .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
+    } while (QFileInfo::exists(m_partFile));
+    m_printer->setOutputFileName(m_partFile);
+    if (m_painter.begin(m_printer.get()))
+        return true;
+    QFile::remove(m_partFile);
+    m_partFile.clear();
+    return false;
 }
 
 bool QtPrinterService::Print(const QString &text)
 {
     if (!beginDocument())
         return false;
-    m_painter.setFont(m_font);
-    const QFontMetricsF metrics(m_font, m_printer.get());
-    const double resolution = m_printer->resolution();
-    const double top = m_y * resolution / 1440.0;
-    if (!text.isEmpty())
-        m_painter.drawText(QPointF(0, top + metrics.ascent()), text);
-    m_y += TextHeight(text);
+    const LineMetrics line = lineMetrics();
+    if (!text.isEmpty()) {
+        currentFont();
+        double scale = 1.0;
+        const QFont font = deviceFont(scale);
+        const double top = m_y * m_printer->resolution() / 1440.0;
+        m_painter.save();
+        m_painter.scale(scale, scale);
+        m_painter.setFont(font);
+        m_painter.drawText(QPointF(0, top / scale + line.ascent), text);
+        m_painter.restore();
+    }
+    m_y += line.height;
     return true;
 }
 
@@ -154,26 +219,55 @@ bool QtPrinterService::EndDoc()
     m_y = 0;
     if (!m_painter.isActive())
         return true;
-    const bool ended = m_painter.end() && m_printer->printerState() != QPrinter::Error;
-    if (!ended) {
-        if (!m_currentPdf.isEmpty())
-            QFile::remove(m_currentPdf);
-        m_currentPdf.clear();
+    const bool ended = finishDocument();
+    if (!m_partFile.isEmpty())
+        QFile::remove(m_partFile);
+    m_partFile.clear();
+    return ended;
+}
+
+bool QtPrinterService::finishDocument()
+{
+    if (!m_painter.end() || m_printer->printerState() == QPrinter::Error)
         return false;
+    return printsToPdf() ? keepPdf() : sendToPrinter();
+}
+
+bool QtPrinterService::keepPdf()
+{
+    const QString stamp = m_begun.toString(u"yyyy-MM-dd HH-mm-ss");
+    const QDir dir(m_pdfDirectory);
+    QString path = dir.filePath(QStringLiteral("Typovise %1.pdf").arg(stamp));
+    // Two documents within one second, or a file the user kept: never overwrite. A rename
+    // refuses an existing name, so no other program can slip a file in between.
+    for (int n = 2; !QFile::rename(m_partFile, path); ++n) {
+        if (!QFile::exists(path) || n > 1000)
+            return false;
+        path = dir.filePath(QStringLiteral("Typovise %1 (%2).pdf").arg(stamp).arg(n));
     }
-    m_lastPdf = m_currentPdf;
-    m_currentPdf.clear();
+    m_partFile.clear();
+    m_lastPdf = path;
     return true;
+}
+
+bool QtPrinterService::sendToPrinter()
+{
+    // A name may carry a CUPS instance ("printer/instance"); jobs go to the printer itself.
+    const QByteArray printer = m_destination.section(u'/', 0, 0).toLocal8Bit();
+    const QByteArray file = QFile::encodeName(m_partFile);
+    // A stopped queue still takes the job and holds it until it is restarted; a queue that
+    // rejects jobs, or a scheduler that has gone, gives no job.
+    const int job = cupsPrintFile(printer.constData(), file.constData(), "Typovise", 0, nullptr);
+    m_lastPdf.clear();
+    return job > 0;
 }
 
 void QtPrinterService::AbortDoc()
 {
     m_y = 0;
-    if (m_painter.isActive()) {
-        m_printer->abort();
+    if (m_painter.isActive())
         m_painter.end();
-    }
-    if (!m_currentPdf.isEmpty())
-        QFile::remove(m_currentPdf);
-    m_currentPdf.clear();
+    if (!m_partFile.isEmpty())
+        QFile::remove(m_partFile);
+    m_partFile.clear();
 }

@@ -2,17 +2,24 @@
 
 #include "platform/PrinterService.h"
 
+#include <QDateTime>
 #include <QFont>
 #include <QHash>
 #include <QPainter>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QPrinter;
 
-// The default printer through Qt Print Support. Where the system has no default printer
-// (no CUPS destination), documents go to a PDF file in the given directory, named after the
-// moment the document began.
+// The default printer through Qt Print Support. Every document is first drawn into a PDF file
+// of its own: where the system has a default printer (a CUPS destination) the finished file
+// is handed to it as one job, with the printer's own page size and margins; where it has none
+// the file is kept in the given directory, named after the moment the document began.
+//
+// Only a finished document leaves that file: a document that is dropped or fails on its way
+// reaches neither paper nor the directory, and a file is given its final name only once it is
+// complete, so that not even a crash leaves a half catalogue under that name.
 class QtPrinterService : public PrinterService
 {
 public:
@@ -33,26 +40,61 @@ public:
     bool EndDoc() override;
     void AbortDoc() override;
 
-    bool printsToPdf() const { return m_toPdf; }
-    QString printerName() const;
+    bool printsToPdf() const { return m_destination.isEmpty(); }
+    // The CUPS destination the documents go to, empty when they become PDF files.
+    QString printerName() const { return m_destination; }
     // The PDF file of the last document that was ended, empty when it went to a printer.
     QString lastPdfFile() const { return m_lastPdf; }
 
+    // The moment a PDF file is named after; tests give a fixed one.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
 private:
     bool beginDocument();
+    bool finishDocument();
+    bool keepPdf();
+    bool sendToPrinter();
     double toTwips(double devicePixels) const;
+    QFont deviceFont(double &scale) const;
 
     std::unique_ptr<QPrinter> m_printer;
     QPainter m_painter;
+    // Brings m_font up to date with the choice; deviceFont() reads m_font, so it comes after.
+    const QFont &currentFont();
+
+    // The current font as the program chose it; the QFont is built from it only when a face
+    // must be measured or drawn, since building one for every entry of a long list costs more
+    // than the whole layout around it.
+    struct FontChoice
+    {
+        QString name = QStringLiteral("Arial");
+        double size = 12;
+        bool bold = false;
+        bool italic = false;
+        bool operator==(const FontChoice &other) const = default;
+    };
+    friend size_t qHash(const FontChoice &choice, size_t seed);
+    struct LineMetrics
+    {
+        double height = -1; // twips, negative when the face cannot be measured
+        double ascent = 0; // device pixels of the face as drawn, before any scaling
+    };
+    const LineMetrics &lineMetrics();
+
+    FontChoice m_choice;
     QFont m_font;
+    bool m_fontStale = true;
     QStringList m_families;
     bool m_familiesRead = false;
-    bool m_toPdf = false;
+    QString m_destination;
     QString m_pdfDirectory;
-    QString m_currentPdf;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
+    QString m_partFile; // the open document, under a name of its own until it is complete
+    QDateTime m_begun;
     QString m_lastPdf;
     double m_y = 0; // twips from the top of the printable area
-    // Line heights by font key: the estimate measures the same few faces for every entry, and
-    // building font metrics on a printer costs far more than the lookup.
-    QHash<QString, double> m_heights;
+    // Line metrics by font choice: the estimate measures the same few faces for every entry,
+    // and building font metrics on a printer costs far more than the lookup.
+    QHash<FontChoice, LineMetrics> m_metrics;
+    double m_scaleHeight = -1; // measured once: the page layout is fixed with the printer
 };

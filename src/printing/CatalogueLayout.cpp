@@ -199,34 +199,43 @@ bool CatalogueLayout::printDocument(
     if (!printer.Print(QString()))
         return false;
 
+    // A block goes to a new page only when it would end strictly below the printable height.
+    const auto makeRoom = [&printer](double y, double blockHeight) {
+        double printable = 0;
+        if (!pageHeight(printer, printable))
+            return false;
+        return y <= printable - blockHeight || printer.NewPage();
+    };
+
     for (qsizetype i = 0; i < n; ++i) {
         bar.advance();
 
         printer.setFontName(kArial);
         printer.setFontSize(12);
-        printer.setFontBold(false);
         const QString &EntreeListe = m_entries.at(i);
         const QString NomPolice = fontName(EntreeListe);
 
-        const double y = printer.CurrentY();
-        double blockHeight = 0;
-        if (!lineHeight(printer, blockHeight))
-            return false;
+        double nameHeight = 0;
         if (m_options.AvecExemple) {
+            const double y = printer.CurrentY();
+            if (!lineHeight(printer, nameHeight))
+                return false;
             double sampleHeight = 0;
             printer.setFontName(NomPolice);
             printer.setFontSize(m_options.TaillePolice);
             if (!lineHeight(printer, sampleHeight))
                 return false;
-            blockHeight += 2.0 * sampleHeight;
+            if (!makeRoom(y, nameHeight + 2.0 * sampleHeight))
+                return false;
             printer.setFontName(kArial);
             printer.setFontSize(12);
         }
-        double printable = 0;
-        if (!pageHeight(printer, printable))
-            return false;
-        if (y > printable - blockHeight && !printer.NewPage())
-            return false;
+        printer.setFontBold(false);
+        if (!m_options.AvecExemple) {
+            const double y = printer.CurrentY();
+            if (!lineHeight(printer, nameHeight) || !makeRoom(y, nameHeight))
+                return false;
+        }
 
         if (!printer.Print(m_options.AvecNumero ? EntreeListe : NomPolice))
             return false;

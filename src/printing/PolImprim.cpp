@@ -398,7 +398,10 @@ void PolImprim::showPreview()
 {
     const int k
         = 2 * int(m_state.EspacePolices) + int(m_state.ApercuExemple) + 4 * int(m_state.AvecNumero);
-    Modele->setPixmap(QPixmap::fromImage(PClip.cell(k)));
+    // Stretched pixel by pixel, as the picture is drawn: smoothing would blur its one-pixel
+    // lines into grey smears.
+    Modele->setPixmap(QPixmap::fromImage(
+        PClip.cell(k).scaled(Modele->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
     Modele->setProperty("cell", k);
 }
 
@@ -460,7 +463,7 @@ void PolImprim::Impression_Click()
     Fermer->setVisible(false);
     Curseur_Attente();
     const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
-    const bool printed = layout.print(QDateTime::currentDateTime(), QLocale::system(),
+    const bool printed = layout.print(m_clock(), QLocale::system(),
         [this](float width) { setBarWidth(Bar_Impr, width, m_sinceBarRepaint, false); });
     Bar_Impr->parentWidget()->repaint();
     Curseur_Normal();

@@ -6,9 +6,11 @@
 #include "printing/CatalogueLayout.h"
 #include "printing/PreviewStrip.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <array>
+#include <functional>
 
 class MessageBoxes;
 class PrinterService;
@@ -37,6 +39,8 @@ public:
     VbOptionButton *choixListe(int index) const { return Ch_Liste[index]; }
     // The PDF file the last successful run wrote, empty when it went to a printer.
     QString fichierImprime() const { return m_printedFile; }
+    // The clock the header's date and time are read from; tests give a fixed one.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 Q_SIGNALS:
     // The printing run succeeded and the dialog is about to close.
@@ -73,6 +77,7 @@ private:
     const VbListBox *m_selection;
     QString m_printedFile;
     QElapsedTimer m_sinceBarRepaint;
+    std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     const PreviewStrip PClip;
 
     std::array<VkFrame *, 9> vkFrame1 {};

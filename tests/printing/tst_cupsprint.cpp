@@ -5,8 +5,10 @@
 #include "main_window/PolPpal.h"
 #include "platform/Controls.h"
 #include "platform/QtPrinterService.h"
+#include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -44,7 +46,12 @@ private Q_SLOTS:
     void initTestCase();
     void printsWhatTheEstimateSays_data();
     void printsWhatTheEstimateSays();
+    void unwritableDirectoryIsAFailure_data();
     void unwritableDirectoryIsAFailure();
+    void pdfFileNeverOverwrites();
+    void heightsUpToTheLargestSize();
+    void estimateAgainstSpacedPrint_data();
+    void estimateAgainstSpacedPrint();
 
 private:
     QString waitForOutput(const QString &programDir, const QStringList &before);
@@ -158,25 +165,185 @@ void TestCupsPrint::printsWhatTheEstimateSays()
     QCOMPARE(text.contains(u"Portez"_qs), samples);
 }
 
+void TestCupsPrint::unwritableDirectoryIsAFailure_data()
+{
+    QTest::addColumn<QString>("within");
+    // Tests may run as root, whom no permission bit stops: a directory that cannot be written
+    // by anyone is one that cannot exist.
+    QTest::newRow("removed after start") << u"gone"_qs;
+    QTest::newRow("below a regular file") << u"file/programme"_qs;
+}
+
 void TestCupsPrint::unwritableDirectoryIsAFailure()
 {
+    QFETCH(QString, within);
     if (m_toQueue)
-        QSKIP("the PDF file fallback is checked where no printer exists");
+        QSKIP("the PDF file fallback is checked where no printer exists (tst_pdffallback)");
     QTemporaryDir dir;
-    const QString gone = dir.filePath(u"gone"_qs);
-    QVERIFY(QDir().mkdir(gone));
-    QtPrinterService printer(gone);
+    QFile file(dir.filePath(u"file"_qs));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString program = dir.filePath(within);
+    QDir().mkpath(program);
+    QtPrinterService printer(program);
     ScriptedMessages messages;
-    Typovise app(printer, messages, gone);
+    Typovise app(printer, messages, program);
+    app.setPdfAnnouncer(&printer);
     app.demarrer();
     PolImprim *dialog = app.afficherImpression();
-    QVERIFY(QDir(gone).removeRecursively());
+    if (within == u"gone"_qs)
+        QVERIFY(QDir(program).removeRecursively());
+    QVERIFY(!QFileInfo::exists(program));
     QTest::mouseClick(dialog->findChild<QPushButton *>(u"Impression"_qs), Qt::LeftButton);
     QCOMPARE(messages.asked.size(), 1);
     QCOMPARE(messages.asked[0].text, u"Défaut d'impression! Corrigez et recommencez."_qs);
     QCOMPARE(messages.asked[0].style, 48);
     QVERIFY(dialog->isVisible());
     QVERIFY(dialog->findChild<QPushButton *>(u"Fermer"_qs)->isVisible());
+    QVERIFY(printer.lastPdfFile().isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList { u"file"_qs });
+}
+
+void TestCupsPrint::pdfFileNeverOverwrites()
+{
+    if (m_toQueue)
+        QSKIP("the PDF file fallback is checked where no printer exists (tst_pdffallback)");
+    QTemporaryDir dir;
+    const QString kept = dir.filePath(u"Typovise 2026-12-05 09-05-07.pdf"_qs);
+    QFile file(kept);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("the user's own file");
+    file.close();
+
+    QtPrinterService printer(dir.path());
+    printer.setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
+    struct Watching : ScriptedMessages
+    {
+        QList<bool> dialogShown;
+        Answer MsgBox(const QString &text, int style, const QString &title) override
+        {
+            const auto *dialog = QApplication::activeModalWidget();
+            dialogShown.append(dialog && dialog->objectName() == u"PolImprim"_qs);
+            return ScriptedMessages::MsgBox(text, style, title);
+        }
+    } messages;
+    Typovise app(printer, messages, dir.path());
+    app.setPdfAnnouncer(&printer);
+    app.demarrer();
+    const QString expected = dir.filePath(u"Typovise 2026-12-05 09-05-07 (2).pdf"_qs);
+    for (int run = 0; run < 2; ++run) {
+        PolImprim *dialog = app.afficherImpression();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Impression"_qs), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QCOMPARE(messages.asked.size(), 2);
+    QCOMPARE(messages.dialogShown, QList<bool>({ false, false }));
+    QCOMPARE(messages.asked[0].style, 64);
+    QCOMPARE(messages.asked[0].title, u"Contrôle d'impression"_qs);
+    QCOMPARE(messages.asked[0].text,
+        u"Aucune imprimante n'est installée : le catalogue a été enregistré dans le fichier\n"_qs
+            + expected);
+    QVERIFY(messages.asked[1].text.endsWith(u"Typovise 2026-12-05 09-05-07 (3).pdf"_qs));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("the user's own file"));
+    QCOMPARE(pdfPages(expected), 1);
+    // The user's usual permissions, as for any file the user makes.
+    QCOMPARE(QFileInfo(expected).permissions(), QFileInfo(kept).permissions());
+    // Nothing else: no file left under a working name.
+    QCOMPARE(QDir(dir.path())
+                 .entryList({ u"*.pdf"_qs, u"*.part"_qs }, QDir::Files | QDir::Hidden)
+                 .size(),
+        3);
+}
+
+void TestCupsPrint::heightsUpToTheLargestSize()
+{
+    QTemporaryDir dir;
+    QtPrinterService printer(dir.path());
+    printer.setFontName(u"Liberation Serif"_qs);
+    QList<double> heights;
+    for (double size : { 12.0, 512.0, 1024.0, 1536.0, 2048.0 }) {
+        printer.setFontSize(size);
+        heights.append(printer.TextHeight(u"Test"_qs));
+    }
+    // A line is as high as its size says, on the page as in the layout.
+    for (qsizetype i = 1; i < heights.size(); ++i) {
+        const double ratio = heights[i] / heights[1];
+        QVERIFY2(std::abs(ratio - double(i)) < 0.02 * i, qPrintable(QString::number(heights[i])));
+    }
+    QVERIFY(heights[0] > 0 && heights[0] < heights[1] / 30);
+}
+
+// The estimate counts a spacing line after the last entry, which is never printed: where that
+// line would overflow the page, the estimate is one page more than the print, and only there.
+void TestCupsPrint::estimateAgainstSpacedPrint_data()
+{
+    QTest::addColumn<bool>("samples");
+    QTest::addColumn<bool>("overflowing");
+    QTest::newRow("names, all on the page") << false << false;
+    QTest::newRow("samples, all on the page") << true << false;
+    QTest::newRow("samples, the last spacing line overflows") << true << true;
+}
+
+void TestCupsPrint::estimateAgainstSpacedPrint()
+{
+    QFETCH(bool, samples);
+    QFETCH(bool, overflowing);
+    QTemporaryDir dir;
+    QtPrinterService printer(dir.path());
+    const QString face = u"Liberation Serif"_qs;
+    const auto height = [&printer](const QString &name, double size, bool bold) {
+        printer.setFontName(name);
+        printer.setFontSize(size);
+        printer.setFontBold(bold);
+        printer.setFontItalic(bold);
+        return printer.TextHeight(u"Test"_qs);
+    };
+    const double page = printer.ScaleHeight();
+    const double header = height(u"Arial"_qs, 15, true) + height(u"Arial"_qs, 10, false);
+    const double spacing = height(u"Arial"_qs, 10, false);
+    const double name = height(u"Arial"_qs, 12, false);
+
+    // A sample size and a number of entries that fill one page, with or without room for
+    // one more spacing line, by a whole twip at least either way.
+    int count = 0;
+    double size = 12;
+    for (int points = 12; points < 300 && count == 0; ++points) {
+        const double block = name + (samples ? 2 * height(face, points, false) : 0);
+        for (int n = 2; header + n * block + (n - 1) * spacing <= page - 1; ++n) {
+            const double withLast = header + n * (block + spacing);
+            if (overflowing ? withLast > page + 1 : withLast < page - 1) {
+                count = n;
+                size = points;
+                if (overflowing)
+                    break;
+            }
+        }
+        if (!samples)
+            break;
+    }
+    QVERIFY2(count > 0, "no list of that shape on this page size");
+
+    QStringList entries;
+    for (int i = 1; i <= count; ++i)
+        entries.append(u"%1 %2"_qs.arg(i, 2, 10, QLatin1Char('0')).arg(face));
+    CatalogueOptions options;
+    options.AvecExemple = samples;
+    options.EspacePolices = true;
+    options.TaillePolice = size;
+    options.LignesExemple = { QString(), u"Portez ce vieux whisky"_qs, u"0123456789"_qs };
+    options.TexteEnTete = u"Catalogue"_qs;
+    const CatalogueLayout layout(printer, entries, options);
+    const auto estimate = layout.Nb_Pages();
+    QVERIFY(estimate.has_value());
+    QCOMPARE(*estimate, overflowing ? 2 : 1);
+
+    const QStringList before = QDir(m_toQueue ? m_queueDir : dir.path()).entryList({ u"*.pdf"_qs });
+    QVERIFY(layout.print(QDateTime::currentDateTime(), QLocale::c()));
+    const QString output = waitForOutput(dir.path(), before);
+    QVERIFY2(!output.isEmpty(), "nothing reached the queue or the directory");
+    QCOMPARE(pdfPages(output), 1);
 }
 
 QTEST_MAIN(TestCupsPrint)
