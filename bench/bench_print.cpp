@@ -1,0 +1,97 @@
+// Printing: a catalogue with samples to PDF through the real printer service, over the
+// installed families once each or over N entries cycling through them. Each size runs in a
+// process of its own, so that the peak resident memory reported is that size's alone.
+//
+//   bench_print [entries|real] [runs]
+#include "BenchCommon.h"
+#include "app/TextHelpers.h"
+#include "platform/QtPrinterService.h"
+#include "printing/CatalogueLayout.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace Bench;
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString what = args.value(1, QStringLiteral("real"));
+    const int runs = std::max(1, args.value(2, QStringLiteral("3")).toInt());
+    QTemporaryDir dir;
+    QtPrinterService printer(dir.path());
+    if (!printer.printsToPdf()) {
+        std::printf("a printer is installed (%s); run with CUPS_SERVER=/nonexistent so that the "
+                    "catalogues go to PDF files instead of paper\n",
+            qPrintable(printer.printerName()));
+        return 2;
+    }
+    QStringList families;
+    for (int i = 0; i < printer.FontCount(); ++i)
+        families.append(printer.Fonts(i));
+    const int count = what == QLatin1String("real") ? int(families.size()) : what.toInt();
+    if (families.isEmpty() || count <= 0)
+        return 1;
+    QStringList entries;
+    const int digits = TextHelpers::numberFieldWidth(count);
+    for (int i = 0; i < count; ++i)
+        entries.append(TextHelpers::numberedEntry(i + 1, digits, families.at(i % families.size())));
+
+    CatalogueOptions options;
+    options.AvecExemple = true;
+    options.TaillePolice = 12;
+    options.LignesExemple[1] = QStringLiteral(" Portez ce vieux whisky au juge blond qui fume");
+    options.LignesExemple[2] = QStringLiteral("ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%");
+    options.TexteEnTete = QStringLiteral("Catalogue");
+    options.AvecDate = true;
+    options.AvecHeure = true;
+    const CatalogueLayout layout(printer, entries, options);
+    // Without spacing lines the estimate is the printed page count.
+    const qint64 pages = layout.Nb_Pages().value_or(0);
+
+    const long before = statusKb("VmHWM");
+    std::vector<double> times;
+    qint64 bytes = 0;
+    bool printed = true;
+    for (int r = 0; r < runs; ++r) {
+        times.push_back(timeMs([&] {
+            printed
+                = layout.print(QDateTime::currentDateTime(), QLocale(QLocale::French)) && printed;
+        }));
+        const QFileInfo file(printer.lastPdfFile());
+        bytes = file.size();
+        QFile::remove(file.filePath());
+    }
+    const long peak = statusKb("VmHWM");
+    const double ms = median(times);
+    const double seconds = ms / 1000.0;
+    std::printf("printing %d entries (%s) with samples to PDF: %lld pages, median %.1f ms of %d "
+                "runs, %.1f pages/s, %.0f fonts/s, PDF %.1f kB; peak RSS %ld kB (%ld kB before "
+                "printing)%s\n",
+        count, what == QLatin1String("real") ? "the installed families" : "cycling", pages, ms,
+        runs, pages / seconds, count / seconds, bytes / 1024.0, peak, before,
+        printed ? "" : " PRINTING FAILED");
+    const QString work = what == QLatin1String("real")
+        ? QStringLiteral("%1 real fonts, %2 pages").arg(count).arg(pages)
+        : QStringLiteral("%1 entries, %2 pages").arg(count).arg(pages);
+    result(QStringLiteral("Printing to PDF"), work,
+        QStringLiteral("%1 (%2 pages/s, %3 fonts/s)")
+            .arg(duration(ms))
+            .arg(pages / seconds, 0, 'f', 0)
+            .arg(count / seconds, 0, 'f', 0),
+        duration(ms / count), QStringLiteral("-"),
+        printed ? QStringLiteral("-") : QStringLiteral("NO"));
+    result(QStringLiteral("Printing, peak RSS"), work,
+        QStringLiteral("%1 MB (PDF %2 kB)")
+            .arg(peak / 1024.0, 0, 'f', 1)
+            .arg(bytes / 1024.0, 0, 'f', 0),
+        QStringLiteral("-"), QStringLiteral("bounded"), QStringLiteral("see below"));
+    std::printf("PEAK\t%d\t%ld\t%ld\t%lld\n", count, peak, before, bytes);
+    return printed ? 0 : 1;
+}
