@@ -4,6 +4,7 @@
 #include "platform/QtPrinterService.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"
+#include "printing/PreviewStrip.h"
 
 #include <QFocusEvent>
 #include <QFontDatabase>
@@ -627,9 +628,18 @@ void TestPolImprim::previewFollowsTheOptions()
     control<VbOptionButton>(samples ? u"Option_LC1"_qs : u"Option_LC0"_qs)->click();
     control<VbOptionButton>(spacing ? u"Espace_Pol1"_qs : u"Espace_Pol0"_qs)->click();
     control<VbOptionButton>(numbers ? u"Avec_No1"_qs : u"Avec_No0"_qs)->click();
-    QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(), cell);
+    auto *modele = control<QLabel>(u"Modele"_qs);
+    QCOMPARE(modele->property("cell").toInt(), cell);
     QCOMPARE(m_h->app->state().AvecExemple, samples);
     QCOMPARE(m_h->app->state().ApercuExemple, samples);
+    // What the user sees is the cell stretched pixel by pixel, its lines as sharp as drawn.
+    const QImage shown = modele->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected
+        = PreviewStrip()
+              .cell(cell)
+              .scaled(modele->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+              .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown, expected);
 }
 
 void TestPolImprim::pageCountFollowsTheOptions_data()
@@ -699,6 +709,8 @@ void TestPolImprim::realPrinterTakesAnySize_data()
     QTest::newRow("negative") << -12.0 << smallest;
     QTest::newRow("below the smallest") << smallest / 2 << smallest;
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << smallest;
+    QTest::newRow("largest") << 2048.0 << 2048.0;
+    QTest::newRow("huge") << 1e300 << 2048.0;
 }
 
 // The real printer service, on whatever printer or PDF device this machine has: a size the
