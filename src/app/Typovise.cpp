@@ -10,6 +10,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <utility>
 
 Typovise::Typovise(PrinterService &printer, MessageBoxes &messages, const QString &programDirectory)
@@ -61,6 +64,12 @@ PolImprim *Typovise::polImprim()
         connect(m_imprim, &QDialog::finished, this, &Typovise::impressionFermee);
     }
     return m_imprim;
+}
+
+bool Typovise::chargerTraductionsQt(QTranslator &translator, const QLocale &locale)
+{
+    return translator.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
 void Typovise::demarrer()

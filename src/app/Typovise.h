@@ -11,6 +11,8 @@ class PolImprim;
 class PolPpal;
 class PrinterService;
 class QtPrinterService;
+class QLocale;
+class QTranslator;
 
 // The one object that owns the program-wide state and the three windows. Each window is
 // created by the first reference to it, and gets the printer service, the message boxes and
@@ -24,6 +26,10 @@ public:
     // user once the dialog has closed.
     void setPdfAnnouncer(QtPrinterService *printer) { m_pdfPrinter = printer; }
     ~Typovise() override;
+
+    // Qt's own texts (the Yes, No and OK of the message boxes) in the language of the given
+    // locale; false when no translation for it is installed.
+    static bool chargerTraductionsQt(QTranslator &translator, const QLocale &locale);
 
     // Shows the loading window; its activation reads the fonts and shows the main window.
     void demarrer();

@@ -3,7 +3,6 @@
 #include "platform/QtPrinterService.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
@@ -23,8 +22,7 @@ int main(int argc, char *argv[])
 
     // The standard buttons (Yes, No, OK) speak the system's language.
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (Typovise::chargerTraductionsQt(qtTranslator, QLocale::system()))
         QApplication::installTranslator(&qtTranslator);
 
     const QString programDirectory = QCoreApplication::applicationDirPath();

@@ -8,9 +8,12 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <algorithm>
 #include <cmath>
 
@@ -83,6 +86,8 @@ private Q_SLOTS:
     void startWritesNoSettingsFile();
     void closing_data();
     void closing();
+    void questionButtonsSpeakTheSystemsLanguage_data();
+    void questionButtonsSpeakTheSystemsLanguage();
     void realFontsOnTheRealPrinterService();
 };
 
@@ -493,6 +498,34 @@ void TestStartup::closing()
     // The window is never closed the ordinary way: on No it stays, on Yes the program ends.
     QVERIFY(h.ppal()->isVisible());
     QVERIFY(!QFile::exists(h.iniPath()));
+}
+
+void TestStartup::questionButtonsSpeakTheSystemsLanguage_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("yes");
+    QTest::addColumn<QString>("no");
+    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France) << u"&Oui"_qs
+                            << u"&Non"_qs;
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << u"&Ja"_qs
+                            << u"&Nein"_qs;
+}
+
+void TestStartup::questionButtonsSpeakTheSystemsLanguage()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, yes);
+    QFETCH(QString, no);
+    QTranslator translator;
+    QVERIFY(Typovise::chargerTraductionsQt(translator, locale));
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    const QString yesText = box.button(QMessageBox::Yes)->text();
+    const QString noText = box.button(QMessageBox::No)->text();
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(yesText, yes);
+    QCOMPARE(noText, no);
 }
 
 void TestStartup::realFontsOnTheRealPrinterService()
