@@ -31,6 +31,7 @@ cmake --build "$build" --parallel "$(nproc)" \
     --target bench_startup bench_estimate bench_keystroke bench_sample bench_print >/dev/null
 
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 out=$(mktemp -d /tmp/typovise-bench.XXXXXX)
 trap 'rm -rf "$out"' EXIT INT TERM
 status=0
@@ -71,7 +72,8 @@ case "$growth" in *NO) status=1 ;; esac
 echo
 echo "Machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'), \
 $(free -m | awk '/^Mem:/ { print $2 " MB" }') of memory; build $(sed -n \
-'s/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")"
+'s/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt"); load average $load_before before \
+the runs, $(cut -d' ' -f1 /proc/loadavg) after (wall times stretch when it exceeds the cores)"
 {
     printf 'benchmark\tsize of work\tmedian time\tper font\ttarget\tmet\n'
     cat "$out"/startup.log "$out"/memory.log "$out"/estimate.log "$out"/keystroke.log \
