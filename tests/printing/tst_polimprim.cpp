@@ -2,6 +2,7 @@
 #include "platform/Controls.h"
 #include "platform/ProfileFile.h"
 #include "platform/QtPrinterService.h"
+#include "platform/Twips.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"
 #include "printing/PreviewStrip.h"
@@ -29,6 +30,11 @@ private Q_SLOTS:
     void cleanup();
 
     void firstOpeningWithoutSettings();
+    void framesAndButtonsAtTheirPlace_data();
+    void framesAndButtonsAtTheirPlace();
+    void controlsInTheirFrames_data();
+    void controlsInTheirFrames();
+    void fontsAndPresetLines();
     void openingRunsNoHandlerButNumbering_data();
     void openingRunsNoHandlerButNumbering();
     void handlerTable_data();
@@ -188,6 +194,168 @@ void TestPolImprim::firstOpeningWithoutSettings()
     QCOMPARE(control<QLabel>(u"Modele"_qs)->property("cell").toInt(), 0);
     QVERIFY(!control<QLabel>(u"Modele"_qs)->pixmap().isNull());
     QVERIFY(!QFile::exists(m_h->iniPath()));
+}
+
+void TestPolImprim::framesAndButtonsAtTheirPlace_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+
+    const auto row = [](const char *name, const QString &caption, int l, int t, int w, int h) {
+        QTest::newRow(name) << QString::fromLatin1(name) << caption << QRect(l, t, w, h);
+    };
+    row("vkFrame10",
+        u"Inscrivez ci-dessous le texte qui sera apparîtra en Tête de la Liste imprimée"_qs, 150,
+        150, 10815, 1125);
+    row("vkFrame11", u"Choix du texte des Lignes d'exemple"_qs, 150, 1440, 10815, 1725);
+    row("vkFrame12", u"Choix de la Liste"_qs, 150, 3360, 2475, 1365);
+    row("vkFrame13", u"Choix d'impression"_qs, 2730, 3360, 2655, 1365);
+    row("vkFrame16", u"Taile des polices"_qs, 5490, 3360, 2055, 1365);
+    row("vkFrame17", u"Aperçu avant impression"_qs, 7620, 3360, 3315, 4485);
+    row("vkFrame14", u"Espacer les polices"_qs, 150, 4920, 2475, 975);
+    row("vkFrame15", u"Avec N° de police"_qs, 2730, 4920, 2535, 975);
+    row("TitreEstimPages", u"Nombre de pages"_qs, 5370, 4920, 2175, 975);
+    row("vkFrame18", u"Barre d'avancement de recalcul"_qs, 150, 6060, 3885, 975);
+    row("Porte_Barre_Impr", u"Progression de l'impression"_qs, 4140, 6060, 3405, 975);
+    row("Impression", u"Imprimer"_qs, 2760, 7350, 2235, 525);
+    row("Fermer", u"Fermer"_qs, 5310, 7350, 2235, 525);
+}
+
+void TestPolImprim::framesAndButtonsAtTheirPlace()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+
+    startWith(kFonts);
+    open();
+    QWidget *widget = control<QWidget>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget(), m_dialog);
+    QCOMPARE(widget->geometry(), Twips::rect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QVERIFY(widget->isVisible());
+    if (auto *frame = qobject_cast<VkFrame *>(widget)) {
+        QCOMPARE(frame->Caption(), caption);
+        QCOMPARE(frame->font().family(), u"Calibri"_qs);
+    } else {
+        QCOMPARE(qobject_cast<VkCommand *>(widget)->text(), caption);
+    }
+}
+
+void TestPolImprim::controlsInTheirFrames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption"); // empty for a control without one
+    QTest::addColumn<QString>("frame");
+    // The member the table puts above it, or left of it, in the same frame.
+    QTest::addColumn<QString>("above");
+    QTest::addColumn<QString>("leftOf");
+
+    const auto row = [](const char *name, const QString &caption, const char *frame,
+                         const char *above = "", const char *leftOf = "") {
+        QTest::newRow(name) << QString::fromLatin1(name) << caption << QString::fromLatin1(frame)
+                            << QString::fromLatin1(above) << QString::fromLatin1(leftOf);
+    };
+    row("Texte1", QString(), "vkFrame10");
+    row("Date_Heure0", u"+ DATE"_qs, "vkFrame10", "", "Texte1");
+    row("Date_Heure1", u"+ HEURE"_qs, "vkFrame10", "", "Date_Heure0");
+    row("Label10", u"1° ligne :"_qs, "vkFrame11");
+    row("Label11", u"2° ligne :"_qs, "vkFrame11", "Label10");
+    row("Ligne_Exemple1", QString(), "vkFrame11", "", "Label10");
+    row("Ligne_Exemple2", QString(), "vkFrame11", "Ligne_Exemple1", "Label11");
+    row("Ch_Liste0", u"Liste complète"_qs, "vkFrame12");
+    row("Ch_Liste1", u"Liste Sélection"_qs, "vkFrame12", "Ch_Liste0");
+    row("Option_LC1", u"Nom + Exemple"_qs, "vkFrame13");
+    row("Option_LC0", u"Nom uniquement"_qs, "vkFrame13", "Option_LC1");
+    row("Espace_Pol1", u"OUI"_qs, "vkFrame14");
+    row("Espace_Pol0", u"NON"_qs, "vkFrame14", "", "Espace_Pol1");
+    row("Avec_No1", u"OUI"_qs, "vkFrame15");
+    row("Avec_No0", u"NON"_qs, "vkFrame15", "", "Avec_No1");
+    row("Taille_Police", QString(), "vkFrame16");
+    row("Modele", QString(), "vkFrame17");
+    row("Estim_Pages", QString(), "TitreEstimPages");
+    row("Porte_Barre", QString(), "vkFrame18");
+    row("Bar_Impr", QString(), "Porte_Barre_Impr");
+}
+
+void TestPolImprim::controlsInTheirFrames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, frame);
+    QFETCH(QString, above);
+    QFETCH(QString, leftOf);
+
+    startWith(kFonts);
+    open();
+    QWidget *widget = control<QWidget>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), frame);
+    // Inside its frame, whole.
+    QVERIFY2(widget->parentWidget()->rect().contains(widget->geometry()),
+        qPrintable(u"%1 in %2"_qs.arg(widget->geometry().width()).arg(frame)));
+    if (!caption.isEmpty()) {
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            QCOMPARE(button->text(), caption);
+        else
+            QCOMPARE(qobject_cast<QLabel *>(widget)->text(), caption);
+    }
+    if (!above.isEmpty())
+        QVERIFY(control<QWidget>(above)->geometry().bottom() < widget->geometry().top());
+    if (!leftOf.isEmpty())
+        QVERIFY(control<QWidget>(leftOf)->geometry().right() < widget->geometry().left());
+}
+
+void TestPolImprim::fontsAndPresetLines()
+{
+    startWith(kFonts);
+    open();
+    const auto font
+        = [this](const char *name) { return control<QWidget>(QString::fromLatin1(name))->font(); };
+    QCOMPARE(font("Texte1").family(), u"Arial"_qs);
+    QVERIFY(font("Texte1").bold());
+    QCOMPARE(font("Texte1").pointSizeF(), 14.25);
+    QCOMPARE(font("Estim_Pages").family(), u"Arial"_qs);
+    QVERIFY(font("Estim_Pages").bold());
+    QCOMPARE(font("Estim_Pages").pointSizeF(), 15.75);
+    for (const char *name : { "Date_Heure0", "Date_Heure1" }) {
+        QCOMPARE(font(name).family(), u"Times New Roman"_qs);
+        QVERIFY(font(name).bold());
+        QCOMPARE(font(name).pointSizeF(), 12.0);
+    }
+    for (const char *name : { "Ligne_Exemple1", "Ligne_Exemple2", "Taille_Police" }) {
+        QCOMPARE(font(name).family(), u"Arial"_qs);
+        QCOMPARE(font(name).pointSizeF(), 14.25);
+    }
+
+    const auto items = [this](const char *name) {
+        auto *box = control<VbComboBox>(QString::fromLatin1(name));
+        QStringList list;
+        for (int i = 0; i < box->count(); ++i)
+            list.append(box->itemText(i));
+        return list;
+    };
+    QCOMPARE(items("Ligne_Exemple1"),
+        QStringList({ u"Portez ce vieux whisky au juge blond qui fume."_qs,
+            u"abcdefghijklmnopqrstuvwxyz 0123456789 éèçàâä"_qs }));
+    QCOMPARE(items("Ligne_Exemple2"),
+        QStringList({ u"PORTEZ CE VIEUX WHISKY AU JUGE BLOND QUI FUME."_qs,
+            u"ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789"_qs,
+            u"ABCDEFGHIJKLMNOPQRSTUVWXYZ &\"'(-_)$£¤µ%§*~#{[|`\\^@]}"_qs }));
+    QCOMPARE(items("Ligne_Exemple2").last().size(), 52);
+    QCOMPARE(items("Taille_Police"),
+        u"  8|  9| 10| 11| 12| 13| 14| 15| 16| 18| 20| 24| 26| 30| 32| 36| 40| 46| 52| 56| 60| 65| 72"_qs
+            .split(u'|'));
+
+    // Centred on the main window as it stood when the dialog was made, within a pixel.
+    const QPoint offset = m_dialog->geometry().center() - m_h->ppal()->geometry().center();
+    QVERIFY2(
+        offset.manhattanLength() <= 2, qPrintable(u"%1,%2"_qs.arg(offset.x()).arg(offset.y())));
+    QCOMPARE(m_dialog->size(), Twips::rect(0, 0, 11100, 8040).size());
+    // The bar of the estimate stops one step short: four fifths of 3600 twips for five fonts.
+    QCOMPARE(control<QFrame>(u"Barre"_qs)->width(), Twips::toPixels(2880));
+    QCOMPARE(control<QFrame>(u"Bar_Impr"_qs)->width(), 0);
 }
 
 void TestPolImprim::openingRunsNoHandlerButNumbering_data()
