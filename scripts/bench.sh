@@ -9,7 +9,7 @@ root=$(pwd)
 build="$root/build-bench"
 runs=${RUNS:-5}
 
-PACKAGES="cmake g++ make qt6-base-dev libgl-dev fonts-liberation fonts-crosextra-carlito \
+PACKAGES="cmake g++ make qt6-base-dev libgl-dev libcups2-dev fonts-liberation fonts-crosextra-carlito \
 fonts-dejavu-core"
 missing=""
 for package in $PACKAGES; do

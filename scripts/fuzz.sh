@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${FUZZ_SECONDS:-60}
 
-PACKAGES="cmake make clang libclang-rt-14-dev qt6-base-dev"
+PACKAGES="cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev libcups2-dev"
 missing=""
 for package in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
