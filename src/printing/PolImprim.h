@@ -37,8 +37,6 @@ public:
     void Form_Activate();
 
     VbOptionButton *choixListe(int index) const { return Ch_Liste[index]; }
-    // The PDF file the last successful run wrote, empty when it went to a printer.
-    QString fichierImprime() const { return m_printedFile; }
     // The clock the header's date and time are read from; tests give a fixed one.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -75,7 +73,6 @@ private:
     MessageBoxes &m_messages;
     const VbListBox *m_complete;
     const VbListBox *m_selection;
-    QString m_printedFile;
     QElapsedTimer m_sinceBarRepaint;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     const PreviewStrip PClip;
