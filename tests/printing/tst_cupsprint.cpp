@@ -1,43 +1,13 @@
 // The whole printing road on the real printer service: the dialog's estimate, its printing
 // run, and what reached the CUPS queue (or the PDF file where the system has no printer).
-#include "ScriptedMessages.h"
-#include "app/Typovise.h"
-#include "main_window/PolPpal.h"
-#include "platform/Controls.h"
-#include "platform/QtPrinterService.h"
+#include "PrintSession.h"
 #include "printing/CatalogueLayout.h"
-#include "printing/PolImprim.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-
-namespace {
-
-QString run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000))
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString &file)
-{
-    const QString info = run(u"pdfinfo"_qs, { file });
-    for (const QString &line : info.split(u'\n')) {
-        if (line.startsWith(u"Pages:"_qs))
-            return line.mid(6).trimmed().toInt();
-    }
-    return -1;
-}
-
-} // namespace
+#include <QFontDatabase>
+#include <limits>
 
 class TestCupsPrint : public QObject
 {
@@ -49,12 +19,14 @@ private Q_SLOTS:
     void unwritableDirectoryIsAFailure_data();
     void unwritableDirectoryIsAFailure();
     void pdfFileNeverOverwrites();
-    void heightsUpToTheLargestSize();
+    void realPrinterMeasuresAnySize_data();
+    void realPrinterMeasuresAnySize();
     void estimateAgainstSpacedPrint_data();
     void estimateAgainstSpacedPrint();
 
 private:
     QString waitForOutput(const QString &programDir, const QStringList &before);
+    QStringList outputs(const QString &programDir) const;
     bool m_toQueue = false;
     QString m_queueDir;
 };
@@ -71,16 +43,19 @@ void TestCupsPrint::initTestCase()
         QCOMPARE(printer.printerName(), u"TypoviseTest"_qs);
 }
 
+QStringList TestCupsPrint::outputs(const QString &programDir) const
+{
+    return QDir(m_toQueue ? m_queueDir : programDir).entryList({ u"*.pdf"_qs }, QDir::Files);
+}
+
 QString TestCupsPrint::waitForOutput(const QString &programDir, const QStringList &before)
 {
-    const QDir dir(m_toQueue ? m_queueDir : programDir);
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < 30000) {
-        const QStringList now = dir.entryList({ u"*.pdf"_qs }, QDir::Files);
-        for (const QString &name : now) {
+        for (const QString &name : outputs(programDir)) {
             if (!before.contains(name))
-                return dir.filePath(name);
+                return QDir(m_toQueue ? m_queueDir : programDir).filePath(name);
         }
         QTest::qWait(100);
     }
@@ -103,13 +78,8 @@ void TestCupsPrint::printsWhatTheEstimateSays()
     QFETCH(bool, samples);
     QFETCH(bool, numbers);
     QFETCH(QString, size);
-    QTemporaryDir dir;
-    QtPrinterService printer(dir.path());
-    ScriptedMessages messages;
-    Typovise app(printer, messages, dir.path());
-    app.setPdfAnnouncer(&printer);
-    app.demarrer();
-    auto *complete = app.polPpal()->findChild<VbListBox *>(u"Liste0"_qs);
+    Session session;
+    auto *complete = session.completeList();
     // The selection: every font whose name the layout or the samples should show.
     complete->clearSelection();
     QStringList chosen;
@@ -121,44 +91,44 @@ void TestCupsPrint::printsWhatTheEstimateSays()
         }
     }
     QVERIFY(chosen.size() >= 3);
-    QTest::mouseClick(app.polPpal()->findChild<VkCommand *>(u"Ajoute"_qs), Qt::LeftButton);
+    QTest::mouseClick(session.app->polPpal()->findChild<VkCommand *>(u"Ajoute"_qs), Qt::LeftButton);
 
-    PolImprim *dialog = app.afficherImpression();
-    auto find = [dialog](const QString &name) { return dialog->findChild<QWidget *>(name); };
-    qobject_cast<QLineEdit *>(find(u"Texte1"_qs))->setText(u"Catalogue d'essai"_qs);
+    session.open();
+    session.control<QLineEdit>(u"Texte1"_qs)->setText(u"Catalogue d'essai"_qs);
     if (samples)
-        qobject_cast<VbOptionButton *>(find(u"Option_LC1"_qs))->click();
+        session.click(u"Option_LC1"_qs);
     if (numbers)
-        qobject_cast<VbOptionButton *>(find(u"Avec_No1"_qs))->click();
-    qobject_cast<VbComboBox *>(find(u"Taille_Police"_qs))->setText(size);
-    const int estimate = qobject_cast<QLabel *>(find(u"Estim_Pages"_qs))->text().toInt();
+        session.click(u"Avec_No1"_qs);
+    session.control<VbComboBox>(u"Taille_Police"_qs)->setText(size);
+    const int estimate = session.estimate();
     QVERIFY(estimate >= 1);
 
-    const QStringList before = QDir(m_toQueue ? m_queueDir : dir.path()).entryList({ u"*.pdf"_qs });
-    QTest::mouseClick(qobject_cast<QPushButton *>(find(u"Impression"_qs)), Qt::LeftButton);
-    for (const auto &box : messages.asked)
+    const QStringList before = outputs(session.dir);
+    session.print();
+    const QList<ScriptedMessages::Box> &asked = session.messages.asked;
+    for (const auto &box : asked)
         QVERIFY2(box.style != 48, qPrintable(box.text));
     if (!m_toQueue) {
-        QCOMPARE(messages.asked.size(), 1);
-        QCOMPARE(messages.asked[0].style, 64);
-        QCOMPARE(messages.asked[0].title, u"Contrôle d'impression"_qs);
-        QVERIFY(messages.asked[0].text.contains(printer.lastPdfFile()));
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].style, 64);
+        QCOMPARE(asked[0].title, u"Contrôle d'impression"_qs);
+        QVERIFY(asked[0].text.contains(session.printer->lastPdfFile()));
     } else {
-        QVERIFY(messages.asked.isEmpty());
+        QVERIFY(asked.isEmpty());
     }
 
-    const QString output = waitForOutput(dir.path(), before);
+    const QString output = waitForOutput(session.dir, before);
     QVERIFY2(!output.isEmpty(), "nothing reached the queue or the directory");
     QCOMPARE(pdfPages(output), estimate);
 
-    const QString fonts = run(u"pdffonts"_qs, { output });
+    const QString fonts = run(u"pdffonts"_qs, { output }).output;
     QVERIFY2(fonts.contains(u"LiberationSans-BoldItalic"_qs), qPrintable(fonts)); // the header
     QVERIFY2(fonts.contains(u"LiberationSans"_qs), qPrintable(fonts));
     if (samples) {
         QVERIFY2(fonts.contains(u"DejaVuSans"_qs), qPrintable(fonts));
         QVERIFY2(fonts.contains(u"LiberationMono"_qs), qPrintable(fonts));
     }
-    const QString text = run(u"pdftotext"_qs, { u"-layout"_qs, output, u"-"_qs });
+    const QString text = run(u"pdftotext"_qs, { u"-layout"_qs, output, u"-"_qs }).output;
     QVERIFY2(text.contains(u"Catalogue d'essai"_qs), qPrintable(text.left(400)));
     for (const QString &name : chosen)
         QVERIFY2(text.contains(name), qPrintable(name));
@@ -185,22 +155,18 @@ void TestCupsPrint::unwritableDirectoryIsAFailure()
     file.close();
     const QString program = dir.filePath(within);
     QDir().mkpath(program);
-    QtPrinterService printer(program);
-    ScriptedMessages messages;
-    Typovise app(printer, messages, program);
-    app.setPdfAnnouncer(&printer);
-    app.demarrer();
-    PolImprim *dialog = app.afficherImpression();
+    Session session(program);
+    session.open();
     if (within == u"gone"_qs)
         QVERIFY(QDir(program).removeRecursively());
     QVERIFY(!QFileInfo::exists(program));
-    QTest::mouseClick(dialog->findChild<QPushButton *>(u"Impression"_qs), Qt::LeftButton);
-    QCOMPARE(messages.asked.size(), 1);
-    QCOMPARE(messages.asked[0].text, u"Défaut d'impression! Corrigez et recommencez."_qs);
-    QCOMPARE(messages.asked[0].style, 48);
-    QVERIFY(dialog->isVisible());
-    QVERIFY(dialog->findChild<QPushButton *>(u"Fermer"_qs)->isVisible());
-    QVERIFY(printer.lastPdfFile().isEmpty());
+    session.print();
+    QCOMPARE(session.messages.asked.size(), 1);
+    QCOMPARE(session.messages.asked[0].text, u"Défaut d'impression! Corrigez et recommencez."_qs);
+    QCOMPARE(session.messages.asked[0].style, 48);
+    QVERIFY(session.dialog->isVisible());
+    QVERIFY(session.control<QPushButton>(u"Fermer"_qs)->isVisible());
+    QVERIFY(session.printer->lastPdfFile().isEmpty());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList { u"file"_qs });
 }
@@ -257,22 +223,56 @@ void TestCupsPrint::pdfFileNeverOverwrites()
         3);
 }
 
-void TestCupsPrint::heightsUpToTheLargestSize()
+void TestCupsPrint::realPrinterMeasuresAnySize_data()
 {
+    QTest::addColumn<double>("size");
+    QTest::addColumn<double>("measuredAs");
+
+    const double smallest = PrinterService::kSmallestSize;
+    const double largest = PrinterService::kLargestSize;
+    QTest::newRow("zero") << 0.0 << smallest;
+    QTest::newRow("negative") << -12.0 << smallest;
+    QTest::newRow("below the smallest") << smallest / 2 << smallest;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << smallest;
+    QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << smallest;
+    QTest::newRow("largest") << largest << largest;
+    QTest::newRow("huge") << 1e300 << largest;
+    QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << largest;
+}
+
+// A size the font system refuses is measured as the nearest one it takes, a line is as high as
+// its size says up to the largest, and the estimate runs.
+void TestCupsPrint::realPrinterMeasuresAnySize()
+{
+    QFETCH(double, size);
+    QFETCH(double, measuredAs);
+
     QTemporaryDir dir;
     QtPrinterService printer(dir.path());
-    printer.setFontName(u"Liberation Serif"_qs);
-    QList<double> heights;
-    for (double size : { 12.0, 512.0, 1024.0, 1536.0, 2048.0 }) {
-        printer.setFontSize(size);
-        heights.append(printer.TextHeight(u"Test"_qs));
+    const QString family = u"Liberation Serif"_qs;
+    QVERIFY(QFontDatabase::families().contains(family));
+    printer.setFontName(family);
+    const auto height = [&printer](double points) {
+        printer.setFontSize(points);
+        return printer.TextHeight(u"Test"_qs);
+    };
+    const double expected = height(measuredAs);
+    QVERIFY(expected > 0);
+    const double twelve = height(12);
+    QVERIFY(twelve > 0 && twelve != expected);
+    if (measuredAs >= 12) {
+        QVERIFY2(std::abs(expected / twelve - measuredAs / 12) < 0.02 * measuredAs / 12,
+            qPrintable(QString::number(expected)));
     }
-    // A line is as high as its size says, on the page as in the layout.
-    for (qsizetype i = 1; i < heights.size(); ++i) {
-        const double ratio = heights[i] / heights[1];
-        QVERIFY2(std::abs(ratio - double(i)) < 0.02 * i, qPrintable(QString::number(heights[i])));
-    }
-    QVERIFY(heights[0] > 0 && heights[0] < heights[1] / 30);
+    QCOMPARE(height(size), expected);
+
+    CatalogueOptions options;
+    options.AvecExemple = true;
+    options.TaillePolice = size;
+    const CatalogueLayout layout(printer, { u"1 "_qs + family, u"2 "_qs + family }, options);
+    const std::optional<qint64> pages = layout.Nb_Pages();
+    QVERIFY(pages.has_value());
+    QVERIFY(*pages >= 1);
 }
 
 // The estimate counts a spacing line after the last entry, which is never printed: where that
@@ -339,7 +339,7 @@ void TestCupsPrint::estimateAgainstSpacedPrint()
     QVERIFY(estimate.has_value());
     QCOMPARE(*estimate, overflowing ? 2 : 1);
 
-    const QStringList before = QDir(m_toQueue ? m_queueDir : dir.path()).entryList({ u"*.pdf"_qs });
+    const QStringList before = outputs(dir.path());
     QVERIFY(layout.print(QDateTime::currentDateTime(), QLocale::c()));
     const QString output = waitForOutput(dir.path(), before);
     QVERIFY2(!output.isEmpty(), "nothing reached the queue or the directory");

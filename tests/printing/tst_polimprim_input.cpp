@@ -32,10 +32,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void headerText_data();
-    void headerText();
-    void sampleLine_data();
-    void sampleLine();
+    void textField_data();
+    void textField();
     void sampleSize_data();
     void sampleSize();
 
@@ -96,91 +94,78 @@ void TestPolImprimInput::paste(QLineEdit *edit, const QString &text)
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
 }
 
-void TestPolImprimInput::headerText_data()
+void TestPolImprimInput::textField_data()
 {
+    QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("reopened"); // at the next opening and after a restart
+    QTest::addColumn<QString>("reopened"); // in the same run; null for what the field kept
+    QTest::addColumn<QString>("saved"); // read back from the settings file, and after a restart
 
-    QTest::newRow("1 MB") << kMegabyte << QString(254, u'x');
+    const QString header = u"Texte1"_qs, line1 = u"Ligne_Exemple1"_qs, line2 = u"Ligne_Exemple2"_qs;
+    const QString x254(254, u'x');
+    // The header is read back from the file at every opening; the sample lines come from
+    // memory, where a field keeps what the line edit takes of a paste (32,767 characters).
+    QTest::newRow("header, 1 MB") << header << kMegabyte << x254 << x254;
+    QTest::newRow("line 1, 1 MB") << line1 << kMegabyte << QString() << x254;
     // A line break would split the settings line; it is kept as a blank. The settings file
     // drops blanks and tabs around a value, as the older program's did.
-    QTest::newRow("control characters") << kControls << u"A\u0001B C D\u007F\u001B[0m"_qs;
-    QTest::newRow("lone surrogates") << kLoneSurrogates << u"A\uFFFDB\uFFFDC\uFFFD"_qs;
-    QTest::newRow("right to left") << kRightToLeft << kRightToLeft;
-}
-
-void TestPolImprimInput::headerText()
-{
-    QFETCH(QString, pasted);
-    QFETCH(QString, reopened);
-
-    open();
-    auto *texte = control<VbTextBox>(u"Texte1"_qs);
-    texte->setFocus(Qt::TabFocusReason);
-    paste(texte, pasted);
-    QVERIFY(pasted.startsWith(texte->Text()));
-    control<VbComboBox>(u"Ligne_Exemple1"_qs)->setFocus(Qt::TabFocusReason);
-    QCOMPARE(ProfileFile::readString(m_h->iniPath(), u"En-Tête", u"Texte", QString()), reopened);
-    close();
-
-    open();
-    QCOMPARE(control<VbTextBox>(u"Texte1"_qs)->Text(), reopened);
-    close();
-    m_h->restart();
-    open();
-    QCOMPARE(control<VbTextBox>(u"Texte1"_qs)->Text(), reopened);
-    QCOMPARE(m_h->messages.asked.size(), 0);
-}
-
-void TestPolImprimInput::sampleLine_data()
-{
-    QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("reopened"); // in the same run, from memory
-    QTest::addColumn<QString>("restarted"); // from the settings file
-
-    // The field keeps what the line edit takes of a paste (32,767 characters); a text read
-    // returns 254 of them.
-    QTest::newRow("1 MB, line 1") << 1 << kMegabyte << QString() << QString(254, u'x');
-    QTest::newRow("control characters, line 2")
-        << 2 << kControls << kControls << u"A\u0001B C D\u007F\u001B[0m"_qs;
-    QTest::newRow("lone surrogates, line 1")
-        << 1 << kLoneSurrogates << kLoneSurrogates << u"A\uFFFDB\uFFFDC\uFFFD"_qs;
-    QTest::newRow("right to left, line 2") << 2 << kRightToLeft << kRightToLeft << kRightToLeft;
+    const QString controlsSaved = u"A\u0001B C D\u007F\u001B[0m"_qs;
+    QTest::newRow("header, control characters")
+        << header << kControls << controlsSaved << controlsSaved;
+    QTest::newRow("line 2, control characters") << line2 << kControls << kControls << controlsSaved;
+    const QString surrogatesSaved = u"A\uFFFDB\uFFFDC\uFFFD"_qs;
+    QTest::newRow("header, lone surrogates")
+        << header << kLoneSurrogates << surrogatesSaved << surrogatesSaved;
+    QTest::newRow("line 1, lone surrogates")
+        << line1 << kLoneSurrogates << kLoneSurrogates << surrogatesSaved;
+    QTest::newRow("header, right to left")
+        << header << kRightToLeft << kRightToLeft << kRightToLeft;
+    QTest::newRow("line 2, right to left") << line2 << kRightToLeft << kRightToLeft << kRightToLeft;
     // Only blanks are taken off the ends of a stored line, not other white space.
-    QTest::newRow("no-break spaces, line 1")
-        << 1 << u"\u00A0Zoé\u3000"_qs << u"\u00A0Zoé\u3000"_qs << u"\u00A0Zoé\u3000"_qs;
+    const QString spaces = u"\u00A0Zoé\u3000"_qs;
+    QTest::newRow("line 1, no-break spaces") << line1 << spaces << spaces << spaces;
 }
 
-void TestPolImprimInput::sampleLine()
+void TestPolImprimInput::textField()
 {
-    QFETCH(int, line);
+    QFETCH(QString, field);
     QFETCH(QString, pasted);
     QFETCH(QString, reopened);
-    QFETCH(QString, restarted);
-    const QString name = u"Ligne_Exemple%1"_qs.arg(line);
+    QFETCH(QString, saved);
+    const bool isHeader = field == u"Texte1"_qs;
+    const int line = field.right(1).toInt();
+    const auto text = [this, &field] {
+        auto *box = m_dialog->findChild<VbComboBox *>(field);
+        return box ? box->Text() : control<VbTextBox>(field)->Text();
+    };
 
     open();
-    auto *box = control<VbComboBox>(name);
-    box->setFocus(Qt::TabFocusReason);
-    paste(box->lineEdit(), pasted);
-    const QString field = box->Text();
-    QVERIFY(!field.isEmpty());
-    QVERIFY(pasted.startsWith(field));
-    control<VbTextBox>(u"Texte1"_qs)->setFocus(Qt::TabFocusReason);
-    QCOMPARE(m_h->app->state().LignesExemple[line], u' ' + field);
-    QCOMPARE(ProfileFile::readString(m_h->iniPath(), u"Textes", u"%1°_Ligne"_qs.arg(line), {}),
-        restarted);
+    auto *box = m_dialog->findChild<VbComboBox *>(field);
+    QLineEdit *edit = box ? box->lineEdit() : control<VbTextBox>(field);
+    edit->setFocus(Qt::TabFocusReason);
+    paste(edit, pasted);
+    const QString kept = text();
+    QVERIFY(!kept.isEmpty());
+    QVERIFY(pasted.startsWith(kept));
+    control<QWidget>(isHeader ? u"Ligne_Exemple1"_qs : u"Texte1"_qs)->setFocus(Qt::TabFocusReason);
+    if (isHeader) {
+        QCOMPARE(ProfileFile::readString(m_h->iniPath(), u"En-Tête", u"Texte", QString()), saved);
+    } else {
+        QCOMPARE(m_h->app->state().LignesExemple[line], u' ' + kept);
+        QCOMPARE(ProfileFile::readString(m_h->iniPath(), u"Textes", u"%1°_Ligne"_qs.arg(line), {}),
+            saved);
+    }
     close();
     // Back in the main window, the first pane shows the lines, however long.
-    QVERIFY(m_h->find<QLabel>(u"Exemple0"_qs)->text().contains(field));
+    if (!isHeader)
+        QVERIFY(m_h->find<QLabel>(u"Exemple0"_qs)->text().contains(kept));
 
     open();
-    QCOMPARE(control<VbComboBox>(name)->Text(), reopened.isNull() ? field : reopened);
+    QCOMPARE(text(), reopened.isNull() ? kept : reopened);
     close();
     m_h->restart();
     open();
-    QCOMPARE(control<VbComboBox>(name)->Text(), restarted);
+    QCOMPARE(text(), saved);
     QCOMPARE(m_h->messages.asked.size(), 0);
 }
 

@@ -13,7 +13,7 @@ constexpr int kContentRight = 42;
 constexpr int kContentTop = 8;
 constexpr int kContentBottom = 60;
 
-bool hasColour(const QImage &cell, QRgb colour, int left = kContentLeft, int right = kContentRight)
+bool hasColour(const QImage &cell, QRgb colour, int left, int right)
 {
     for (int y = kContentTop; y <= kContentBottom; ++y) {
         for (int x = left; x <= right; ++x) {
@@ -22,21 +22,6 @@ bool hasColour(const QImage &cell, QRgb colour, int left = kContentLeft, int rig
         }
     }
     return false;
-}
-
-// Rows on which a font name stands: dark ink inside the page.
-QList<int> nameRows(const QImage &cell)
-{
-    QList<int> rows;
-    for (int y = kContentTop; y <= kContentBottom; ++y) {
-        for (int x = kContentLeft; x <= kContentRight; ++x) {
-            if (cell.pixel(x, y) == PreviewStrip::kInk) {
-                rows.append(y);
-                break;
-            }
-        }
-    }
-    return rows;
 }
 
 struct Line
@@ -65,6 +50,16 @@ QList<Line> pageLines(const QImage &cell)
     return lines;
 }
 
+QList<int> nameRows(const QImage &cell)
+{
+    QList<int> rows;
+    for (const Line &line : pageLines(cell)) {
+        if (line.kind == 'N')
+            rows.append(line.row);
+    }
+    return rows;
+}
+
 } // namespace
 
 class TestPreviewStrip : public QObject
@@ -72,12 +67,8 @@ class TestPreviewStrip : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void geometry();
-    void outsideCells_data();
-    void outsideCells();
     void cellLayout_data();
     void cellLayout();
-    void blocksAndGaps_data();
-    void blocksAndGaps();
     void cellsAreDistinct();
 };
 
@@ -103,85 +94,30 @@ void TestPreviewStrip::geometry()
         QCOMPARE(cell.pixel(20, 3), PreviewStrip::kPaper);
         QCOMPARE(cell.pixel(10, 5), PreviewStrip::kHeaderInk);
     }
-}
-
-void TestPreviewStrip::outsideCells_data()
-{
-    QTest::addColumn<int>("k");
-    QTest::newRow("below") << -1;
-    QTest::newRow("above") << 8;
-    QTest::newRow("far") << 1000;
-}
-
-void TestPreviewStrip::outsideCells()
-{
-    QFETCH(int, k);
-    QVERIFY(PreviewStrip().cell(k).isNull());
+    for (int k : { -1, 8, 1000 })
+        QVERIFY(clip.cell(k).isNull());
 }
 
 void TestPreviewStrip::cellLayout_data()
-{
-    QTest::addColumn<int>("k");
-    QTest::addColumn<bool>("samples");
-    QTest::addColumn<bool>("spacing");
-    QTest::addColumn<bool>("numbers");
-
-    for (int k = 0; k < 8; ++k) {
-        QTest::addRow("cell %d", k) << k << bool(k & 1) << bool(k & 2) << bool(k & 4);
-    }
-}
-
-void TestPreviewStrip::cellLayout()
-{
-    QFETCH(int, k);
-    QFETCH(bool, samples);
-    QFETCH(bool, spacing);
-    QFETCH(bool, numbers);
-
-    const PreviewStrip clip;
-    const QImage cell = clip.cell(k);
-    QCOMPARE(hasColour(cell, PreviewStrip::kSampleInk), samples);
-    QCOMPARE(hasColour(cell, PreviewStrip::kNumberInk, kContentLeft, 9), numbers);
-    QVERIFY(!hasColour(cell, PreviewStrip::kNumberInk, 10, kContentRight));
-
-    const QList<int> rows = nameRows(cell);
-    QVERIFY(rows.size() >= 3);
-    if (numbers) {
-        // The same page as above it, with a mark before each name and nothing else.
-        QCOMPARE(rows, nameRows(clip.cell(k - 4)));
-        for (int y : rows)
-            QVERIFY2(cell.pixel(5, y) == PreviewStrip::kNumberInk, qPrintable(QString::number(y)));
-    } else {
-        for (int y : rows)
-            QCOMPARE(cell.pixel(5, y), PreviewStrip::kInk);
-    }
-
-    // Samples and spacing both push the next name further down.
-    const int pitch = rows[1] - rows[0];
-    if (spacing)
-        QVERIFY(pitch > nameRows(clip.cell(k & ~2))[1] - nameRows(clip.cell(k & ~2))[0]);
-    if (samples) {
-        QVERIFY(pitch > nameRows(clip.cell(k & ~1))[1] - nameRows(clip.cell(k & ~1))[0]);
-        QVERIFY(cell.pixel(5, rows[0] + 3) == PreviewStrip::kSampleInk);
-    }
-}
-
-void TestPreviewStrip::blocksAndGaps_data()
 {
     QTest::addColumn<int>("k");
     for (int k = 0; k < 8; ++k)
         QTest::addRow("cell %d", k) << k;
 }
 
-// Each block is a name with two sample bars under it or a name alone; the gap between two
-// blocks is the gap between two lines, or wider with spacing.
-void TestPreviewStrip::blocksAndGaps()
+// Cell k = 2 x spacing + samples + 4 x numbers: each block is a name with two sample bars under
+// it or a name alone, the lower row puts a number mark before each name, and samples and
+// spacing each push the next name further down.
+void TestPreviewStrip::cellLayout()
 {
     QFETCH(int, k);
     const bool samples = k & 1;
     const bool spacing = k & 2;
+    const bool numbers = k & 4;
 
-    const QList<Line> lines = pageLines(PreviewStrip().cell(k));
+    const PreviewStrip clip;
+    const QImage cell = clip.cell(k);
+    const QList<Line> lines = pageLines(cell);
     QString kinds;
     for (const Line &line : lines)
         kinds.append(QLatin1Char(line.kind));
@@ -189,24 +125,33 @@ void TestPreviewStrip::blocksAndGaps()
     QVERIFY(kinds.size() >= 3 * block.size());
     QCOMPARE(kinds, block.repeated(kinds.size() / block.size()));
 
-    const int linePitch = samples ? lines[1].row - lines[0].row : -1;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const int gap = lines[i].row - lines[i - 1].row;
-        if (lines[i].kind == 'S')
-            QCOMPARE(gap, linePitch);
-        else if (samples && spacing)
-            QVERIFY2(gap > linePitch, qPrintable(QString::number(lines[i].row)));
-        else if (samples)
-            QCOMPARE(gap, linePitch);
+    const QList<int> names = nameRows(cell);
+    const int pitch = names[1] - names[0];
+    for (qsizetype i = 1; i < names.size(); ++i)
+        QCOMPARE(names[i] - names[i - 1], pitch);
+    const auto pitchOf = [&clip](int other) {
+        const QList<int> rows = nameRows(clip.cell(other));
+        return rows[1] - rows[0];
+    };
+    QCOMPARE(pitch > pitchOf(k ^ 2), spacing);
+    QCOMPARE(pitch > pitchOf(k ^ 1), samples);
+    if (samples) {
+        // The sample bars follow their name line by line; only spacing widens the gap after.
+        const int linePitch = lines[1].row - lines[0].row;
+        QCOMPARE(lines[2].row - lines[1].row, linePitch);
+        if (spacing)
+            QVERIFY(pitch > 3 * linePitch);
+        else
+            QCOMPARE(pitch, 3 * linePitch);
     }
-    if (!samples) {
-        // Names alone: one pitch throughout, wider with spacing than without.
-        const int pitch = lines[1].row - lines[0].row;
-        for (qsizetype i = 1; i < lines.size(); ++i)
-            QCOMPARE(lines[i].row - lines[i - 1].row, pitch);
-        const QList<Line> other = pageLines(PreviewStrip().cell(k ^ 2));
-        QCOMPARE(pitch > other[1].row - other[0].row, spacing);
-    }
+
+    QCOMPARE(hasColour(cell, PreviewStrip::kNumberInk, kContentLeft, 9), numbers);
+    QVERIFY(!hasColour(cell, PreviewStrip::kNumberInk, 10, kContentRight));
+    for (int y : names)
+        QCOMPARE(cell.pixel(5, y), numbers ? PreviewStrip::kNumberInk : PreviewStrip::kInk);
+    // The same page as above it, with a mark before each name and nothing else.
+    if (numbers)
+        QCOMPARE(names, nameRows(clip.cell(k - 4)));
 }
 
 void TestPreviewStrip::cellsAreDistinct()

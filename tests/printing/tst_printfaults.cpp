@@ -6,58 +6,18 @@
 // scripts/test.sh gives these tests a queue of their own on its private cupsd
 // (TYPOVISE_CUPS_FAULT_QUEUE, jobs kept in TYPOVISE_CUPS_FAULT_OUTPUT) and a command that stops
 // and starts that cupsd (TYPOVISE_CUPSD_CONTROL stop|start).
-#include "ScriptedMessages.h"
-#include "app/Typovise.h"
-#include "main_window/PolPpal.h"
-#include "platform/Controls.h"
-#include "platform/QtPrinterService.h"
-#include "printing/PolImprim.h"
+#include "PrintSession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFontDatabase>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString kMessage = u"Défaut d'impression! Corrigez et recommencez."_s;
-
-struct Ran
-{
-    int exitCode = -1;
-    QString output;
-};
-
-Ran run(const QString &program, const QStringList &arguments, int timeoutMs = 30000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return {};
-    }
-    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        QString::fromUtf8(process.readAll()) };
-}
-
-int pdfPages(const QString &file)
-{
-    for (const QString &line : run(u"pdfinfo"_s, { file }).output.split(u'\n')) {
-        if (line.startsWith(u"Pages:"_s))
-            return line.mid(6).trimmed().toInt();
-    }
-    return -1;
-}
 
 // Stops the scheduler when the run has output a given number of lines.
 class StoppingPrinter : public QtPrinterService
@@ -79,31 +39,6 @@ private:
     int m_lines = 0;
     int m_at;
     std::function<void()> m_stop;
-};
-
-// The program started in-process on the real printer service, its print dialog open.
-struct Session
-{
-    QTemporaryDir dir;
-    std::unique_ptr<QtPrinterService> printer;
-    ScriptedMessages messages;
-    std::unique_ptr<Typovise> app;
-    PolImprim *dialog = nullptr;
-
-    explicit Session(std::function<QtPrinterService *(const QString &)> make = {})
-    {
-        printer.reset(make ? make(dir.path()) : new QtPrinterService(dir.path()));
-        app = std::make_unique<Typovise>(*printer, messages, dir.path());
-        app->setPdfAnnouncer(printer.get());
-        app->demarrer();
-        dialog = app->afficherImpression();
-    }
-    template <typename T> T *control(const QString &name) const
-    {
-        return dialog->findChild<T *>(name);
-    }
-    int estimate() const { return control<QLabel>(u"Estim_Pages"_s)->text().toInt(); }
-    void print() const { QTest::mouseClick(control<VkCommand>(u"Impression"_s), Qt::LeftButton); }
 };
 
 } // namespace
@@ -203,6 +138,7 @@ void TestPrintFaults::stoppedQueueHoldsTheJob()
 {
     QVERIFY(queue(u"cupsdisable"_s));
     Session session;
+    session.open();
     const int estimate = session.estimate();
     session.print();
     // CUPS takes the job and holds it: the run is complete as far as the program can know.
@@ -224,7 +160,8 @@ void TestPrintFaults::rejectingQueueIsAFailure()
 {
     QVERIFY(queue(u"cupsreject"_s));
     Session session;
-    session.control<VbOptionButton>(u"Option_LC1"_s)->click();
+    session.open();
+    session.click(u"Option_LC1"_s);
     const int estimate = session.estimate();
     session.print();
     QCOMPARE(session.messages.asked.size(), 1);
@@ -248,12 +185,13 @@ void TestPrintFaults::rejectingQueueIsAFailure()
 void TestPrintFaults::schedulerStoppedDuringTheRun()
 {
     bool stopped = false;
-    Session session([&](const QString &dir) {
+    Session session({}, [&](const QString &dir) {
         return new StoppingPrinter(dir, 5, [&] { stopped = cupsd(u"stop"_s); });
     });
-    session.control<VbOptionButton>(u"Option_LC1"_s)->click();
+    session.open();
+    session.click(u"Option_LC1"_s);
     const int estimate = session.estimate();
-    const int fonts = session.app->polPpal()->liste(0)->ListCount();
+    const int fonts = session.completeList()->ListCount();
     session.print();
     QVERIFY(stopped);
     QCOMPARE(session.messages.asked.size(), 1);
@@ -277,9 +215,10 @@ void TestPrintFaults::schedulerStoppedDuringTheRun()
 void TestPrintFaults::largestSampleSizeOverTheCompleteList()
 {
     Session session;
-    session.control<VbOptionButton>(u"Option_LC1"_s)->click();
+    session.open();
+    session.click(u"Option_LC1"_s);
     session.control<VbComboBox>(u"Taille_Police"_s)->setText(u"2048"_s);
-    const int fonts = session.app->polPpal()->liste(0)->ListCount();
+    const int fonts = session.completeList()->ListCount();
     // Every block is taller than a page, so each opens a page of its own.
     QCOMPARE(session.estimate(), fonts + 1);
     QElapsedTimer timer;
@@ -330,14 +269,15 @@ void TestPrintFaults::fontThatCannotBeLoaded()
     QVERIFY(QFile::rename(spoiled.fileName(), path));
 
     Session session;
-    auto *complete = session.app->polPpal()->liste(0);
+    session.open();
+    auto *complete = session.completeList();
     int broken = -1;
     for (int i = 0; i < complete->ListCount(); ++i) {
         if (complete->List(i).endsWith(u" Broken Face"_s))
             broken = i;
     }
     QVERIFY(broken >= 0);
-    session.control<VbOptionButton>(u"Option_LC1"_s)->click();
+    session.click(u"Option_LC1"_s);
     const int estimate = session.estimate();
     session.print();
     QFontDatabase::removeApplicationFont(id);

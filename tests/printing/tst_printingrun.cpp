@@ -163,8 +163,6 @@ class TestPrintingRun : public QObject
 private Q_SLOTS:
     void operationOrder_data();
     void operationOrder();
-    void nameCutAfterNumberField_data();
-    void nameCutAfterNumberField();
     void dialogDuringAndAfterTheRun();
     void failedRunKeepsTheDialog_data();
     void failedRunKeepsTheDialog();
@@ -231,43 +229,6 @@ void TestPrintingRun::operationOrder()
     QCOMPARE(printer.ops, designedRun(list, exemple, espace, numero, breaks));
 }
 
-void TestPrintingRun::nameCutAfterNumberField_data()
-{
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<QStringList>("names");
-
-    QTest::newRow("fewer than eleven fonts") << QStringList { u"1 Carlito"_s, u"9 DejaVu Serif"_s }
-                                             << QStringList { u"Carlito"_s, u"DejaVu Serif"_s };
-    QTest::newRow("two and three digits") << QStringList { u"42 Courier"_s,
-        u"105 Liberation Mono"_s } << QStringList { u"Courier"_s, u"Liberation Mono"_s };
-    QTest::newRow("a thousand and more") << QStringList { u"1000 Gentium"_s, u"30000 Noto Sans"_s }
-                                         << QStringList { u"Gentium"_s, u"Noto Sans"_s };
-}
-
-// The estimate and the run must measure the very font the samples are printed in.
-void TestPrintingRun::nameCutAfterNumberField()
-{
-    QFETCH(QStringList, entries);
-    QFETCH(QStringList, names);
-
-    RecordingPrinter printer;
-    const CatalogueLayout layout(printer, entries, options(true, false, false));
-    const auto selected = [&printer] {
-        QStringList seen;
-        for (const QString &op : std::as_const(printer.ops)) {
-            if (op.startsWith(u"name:"_s) && op != u"name:Arial"_s && !seen.contains(op.mid(5)))
-                seen.append(op.mid(5));
-        }
-        printer.ops.clear();
-        return seen;
-    };
-    QVERIFY(layout.Nb_Pages().has_value());
-    QCOMPARE(selected(), names);
-    QVERIFY(layout.print(kWhen, QLocale::c()));
-    QCOMPARE(selected(), names);
-    QCOMPARE(printer.log.at(3), u"print:%1|14||Portez"_s.arg(names.at(0)));
-}
-
 void TestPrintingRun::startWith(const QStringList &fonts)
 {
     m_app.reset();
@@ -320,8 +281,12 @@ void TestPrintingRun::failedRunKeepsTheDialog_data()
     QTest::addColumn<bool>("failEndDoc");
     QTest::addColumn<bool>("unmeasurable");
 
+    // Lines: header, blank, then name and two samples for each font, the third on page 2.
     QTest::newRow("header") << 0 << false << false << false;
-    QTest::newRow("a sample line on page 2") << 8 << false << false << false;
+    QTest::newRow("blank line") << 1 << false << false << false;
+    QTest::newRow("first name") << 2 << false << false << false;
+    QTest::newRow("a sample line on page 2") << 9 << false << false << false;
+    QTest::newRow("last line") << 10 << false << false << false;
     QTest::newRow("new page") << -1 << true << false << false;
     QTest::newRow("end of document") << -1 << false << true << false;
     QTest::newRow("a font the printer cannot measure") << -1 << false << false << true;
@@ -364,7 +329,8 @@ void TestPrintingRun::failedRunKeepsTheDialog()
     QCOMPARE(m_printer->ops.count(u"abort"_s), 1);
     QCOMPARE(m_printer->pagesEnded(), 0);
 
-    // Mended, the next run prints the whole catalogue as a document of its own.
+    // Mended, the next run prints the whole catalogue as a document of its own: eleven lines
+    // and one page break.
     m_printer->failPrintAt = -1;
     m_printer->failNewPage = false;
     m_printer->failEndDoc = false;
@@ -374,10 +340,11 @@ void TestPrintingRun::failedRunKeepsTheDialog()
     QTest::mouseClick(control<VkCommand>(u"Impression"_s), Qt::LeftButton);
     QCOMPARE(m_messages->asked.size(), 1);
     QVERIFY(!m_dialog->isVisible());
-    QCOMPARE(m_printer->log.first(), u"print:Arial|15|bi|Catalogue"_s);
-    QCOMPARE(m_printer->log.count(u"print:Arial|15|bi|Catalogue"_s), 1);
-    QCOMPARE(m_printer->log.count(u"newpage"_s), 1);
-    QCOMPARE(m_printer->log.last(), u"enddoc"_s);
+    const QStringList &log = m_printer->log;
+    QCOMPARE(log.first(), u"print:Arial|15|bi|Catalogue"_s);
+    QCOMPARE(log.size(), 13);
+    QCOMPARE(log.indexOf(u"newpage"_s), 8);
+    QCOMPARE(log.last(), u"enddoc"_s);
     QCOMPARE(m_printer->pagesEnded(), 2);
 }
 
