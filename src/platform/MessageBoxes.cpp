@@ -1,7 +1,9 @@
 #include "platform/MessageBoxes.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 MessageBoxes::Answer QtMessageBoxes::MsgBox(const QString &text, int style, const QString &title)
 {
@@ -18,6 +20,13 @@ MessageBoxes::Answer QtMessageBoxes::MsgBox(const QString &text, int style, cons
     } else {
         box.setIcon(style == Exclamation ? QMessageBox::Warning : QMessageBox::Information);
         box.setStandardButtons(QMessageBox::Ok);
+    }
+    // A short question makes a narrow box, and window managers then cut its title
+    // ("Contrô… eture"); leave the title room, with some for the frame's buttons.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 160;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+            grid->rowCount(), 0, 1, grid->columnCount());
     }
     const int pressed = box.exec();
     if (style == Question)
