@@ -9,6 +9,8 @@
 #include "platform/QtPrinterService.h"
 #include "printing/PolImprim.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -42,6 +44,27 @@ inline int pdfPages(const QString &file)
             return line.mid(6).trimmed().toInt();
     }
     return -1;
+}
+
+inline QStringList pdfFiles(const QString &dir)
+{
+    return QDir(dir).entryList({ QStringLiteral("*.pdf") }, QDir::Files);
+}
+
+// The first PDF file in dir that was not there before, waited for while CUPS passes it on.
+inline QString waitForNewPdf(
+    const QString &dir, const QStringList &before = {}, int timeoutMs = 30000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        for (const QString &name : pdfFiles(dir)) {
+            if (!before.contains(name))
+                return QDir(dir).filePath(name);
+        }
+        QTest::qWait(100);
+    } while (waited.elapsed() < timeoutMs);
+    return QString();
 }
 
 struct Session

@@ -4,8 +4,6 @@
 #include "printing/CatalogueLayout.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <limits>
 
@@ -25,8 +23,8 @@ private Q_SLOTS:
     void estimateAgainstSpacedPrint();
 
 private:
-    QString waitForOutput(const QString &programDir, const QStringList &before);
-    QStringList outputs(const QString &programDir) const;
+    // Where a print job ends up: the test queue's directory, or else the program's own.
+    QString outputDir(const QString &programDir) const;
     bool m_toQueue = false;
     QString m_queueDir;
 };
@@ -43,23 +41,9 @@ void TestCupsPrint::initTestCase()
         QCOMPARE(printer.printerName(), u"TypoviseTest"_qs);
 }
 
-QStringList TestCupsPrint::outputs(const QString &programDir) const
+QString TestCupsPrint::outputDir(const QString &programDir) const
 {
-    return QDir(m_toQueue ? m_queueDir : programDir).entryList({ u"*.pdf"_qs }, QDir::Files);
-}
-
-QString TestCupsPrint::waitForOutput(const QString &programDir, const QStringList &before)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 30000) {
-        for (const QString &name : outputs(programDir)) {
-            if (!before.contains(name))
-                return QDir(m_toQueue ? m_queueDir : programDir).filePath(name);
-        }
-        QTest::qWait(100);
-    }
-    return QString();
+    return m_toQueue ? m_queueDir : programDir;
 }
 
 void TestCupsPrint::printsWhatTheEstimateSays_data()
@@ -103,7 +87,7 @@ void TestCupsPrint::printsWhatTheEstimateSays()
     const int estimate = session.estimate();
     QVERIFY(estimate >= 1);
 
-    const QStringList before = outputs(session.dir);
+    const QStringList before = pdfFiles(outputDir(session.dir));
     session.print();
     const QList<ScriptedMessages::Box> &asked = session.messages.asked;
     for (const auto &box : asked)
@@ -117,7 +101,7 @@ void TestCupsPrint::printsWhatTheEstimateSays()
         QVERIFY(asked.isEmpty());
     }
 
-    const QString output = waitForOutput(session.dir, before);
+    const QString output = waitForNewPdf(outputDir(session.dir), before);
     QVERIFY2(!output.isEmpty(), "nothing reached the queue or the directory");
     QCOMPARE(pdfPages(output), estimate);
 
@@ -339,9 +323,9 @@ void TestCupsPrint::estimateAgainstSpacedPrint()
     QVERIFY(estimate.has_value());
     QCOMPARE(*estimate, overflowing ? 2 : 1);
 
-    const QStringList before = outputs(dir.path());
+    const QStringList before = pdfFiles(outputDir(dir.path()));
     QVERIFY(layout.print(QDateTime::currentDateTime(), QLocale::c()));
-    const QString output = waitForOutput(dir.path(), before);
+    const QString output = waitForNewPdf(outputDir(dir.path()), before);
     QVERIFY2(!output.isEmpty(), "nothing reached the queue or the directory");
     QCOMPARE(pdfPages(output), 1);
 }

@@ -8,7 +8,6 @@
 // and starts that cupsd (TYPOVISE_CUPSD_CONTROL stop|start).
 #include "PrintSession.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QRandomGenerator>
@@ -59,8 +58,6 @@ private Q_SLOTS:
 private:
     bool cupsd(const QString &command);
     bool queue(const QString &command);
-    QStringList jobsKept() const;
-    QString waitForJob(int timeoutMs);
     QStringList leftInTemp() const;
 
     QString m_queue;
@@ -87,7 +84,7 @@ void TestPrintFaults::initTestCase()
 
 void TestPrintFaults::init()
 {
-    QVERIFY(jobsKept().isEmpty());
+    QVERIFY(pdfFiles(m_output).isEmpty());
 }
 
 void TestPrintFaults::cleanup()
@@ -97,7 +94,7 @@ void TestPrintFaults::cleanup()
     QVERIFY(queue(u"cupsenable"_s));
     QVERIFY(queue(u"cupsaccept"_s));
     run(u"cancel"_s, { u"-a"_s, m_queue });
-    for (const QString &name : jobsKept())
+    for (const QString &name : pdfFiles(m_output))
         QFile::remove(QDir(m_output).filePath(name));
 }
 
@@ -109,24 +106,6 @@ bool TestPrintFaults::cupsd(const QString &command)
 bool TestPrintFaults::queue(const QString &command)
 {
     return run(command, { m_queue }).exitCode == 0;
-}
-
-QStringList TestPrintFaults::jobsKept() const
-{
-    return QDir(m_output).entryList({ u"*.pdf"_s }, QDir::Files);
-}
-
-QString TestPrintFaults::waitForJob(int timeoutMs)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < timeoutMs) {
-        const QStringList jobs = jobsKept();
-        if (!jobs.isEmpty())
-            return QDir(m_output).filePath(jobs.first());
-        QTest::qWait(100);
-    }
-    return QString();
 }
 
 QStringList TestPrintFaults::leftInTemp() const
@@ -148,10 +127,10 @@ void TestPrintFaults::stoppedQueueHoldsTheJob()
     const QString held = run(u"lpstat"_s, { u"-o"_s, m_queue }).output;
     QVERIFY2(held.contains(m_queue + u'-'), qPrintable(held));
     QTest::qWait(500);
-    QVERIFY(jobsKept().isEmpty());
+    QVERIFY(pdfFiles(m_output).isEmpty());
 
     QVERIFY(queue(u"cupsenable"_s));
-    const QString job = waitForJob(30000);
+    const QString job = waitForNewPdf(m_output);
     QVERIFY2(!job.isEmpty(), "the held job was not printed once the queue was started");
     QCOMPARE(pdfPages(job), estimate);
 }
@@ -170,14 +149,14 @@ void TestPrintFaults::rejectingQueueIsAFailure()
     QVERIFY(session.control<VkCommand>(u"Fermer"_s)->isVisible());
     QVERIFY(leftInTemp().isEmpty());
     QTest::qWait(500);
-    QVERIFY(jobsKept().isEmpty());
+    QVERIFY(pdfFiles(m_output).isEmpty());
 
     // Once the queue takes jobs again, the same dialog prints the whole catalogue.
     QVERIFY(queue(u"cupsaccept"_s));
     session.print();
     QCOMPARE(session.messages.asked.size(), 1);
     QVERIFY(!session.dialog->isVisible());
-    const QString job = waitForJob(30000);
+    const QString job = waitForNewPdf(m_output);
     QVERIFY(!job.isEmpty());
     QCOMPARE(pdfPages(job), estimate);
 }
@@ -200,11 +179,11 @@ void TestPrintFaults::schedulerStoppedDuringTheRun()
     QVERIFY(leftInTemp().isEmpty());
 
     QVERIFY(cupsd(u"start"_s));
-    QVERIFY(jobsKept().isEmpty());
+    QVERIFY(pdfFiles(m_output).isEmpty());
     session.print();
     QCOMPARE(session.messages.asked.size(), 1);
     QVERIFY(!session.dialog->isVisible());
-    const QString job = waitForJob(30000);
+    const QString job = waitForNewPdf(m_output);
     QVERIFY(!job.isEmpty());
     QCOMPARE(pdfPages(job), estimate);
     const QString text = run(u"pdftotext"_s, { job, u"-"_s }).output;
@@ -226,7 +205,7 @@ void TestPrintFaults::largestSampleSizeOverTheCompleteList()
     session.print();
     QVERIFY2(session.messages.asked.isEmpty(), qPrintable(session.messages.asked.value(0).text));
     qInfo("%d fonts at 2048 points printed in %lld ms", fonts, timer.elapsed());
-    const QString job = waitForJob(60000);
+    const QString job = waitForNewPdf(m_output, {}, 60000);
     QVERIFY(!job.isEmpty());
     QCOMPARE(pdfPages(job), fonts + 1);
 }
@@ -284,7 +263,7 @@ void TestPrintFaults::fontThatCannotBeLoaded()
     QVERIFY(QDir(QFileInfo(path).path()).removeRecursively());
     // The font engine stands in another face for one it cannot read, so the run completes.
     QVERIFY2(session.messages.asked.isEmpty(), qPrintable(session.messages.asked.value(0).text));
-    const QString job = waitForJob(30000);
+    const QString job = waitForNewPdf(m_output);
     QVERIFY(!job.isEmpty());
     QCOMPARE(pdfPages(job), estimate);
     const QString text = run(u"pdftotext"_s, { job, u"-"_s }).output;

@@ -23,67 +23,34 @@ namespace {
 // Records every call the layout makes, not only the output.
 class RecordingPrinter : public ScriptedPrinter
 {
+    using Base = ScriptedPrinter;
+
 public:
     QStringList ops;
-    // Called before each line is output, while the run is under way.
-    std::function<void()> onPrint;
+    std::function<void()> onPrint; // called before each line is output, during the run
 
-    void setFontName(const QString &name) override
+    void setFontName(const QString &n) override { ops << u"name:"_s + n, Base::setFontName(n); }
+    void setFontSize(double p) override { ops << u"size:%1"_s.arg(p), Base::setFontSize(p); }
+    void setFontBold(bool b) override { ops << u"bold:%1"_s.arg(int(b)), Base::setFontBold(b); }
+    void setFontItalic(bool i) override
     {
-        ops.append(u"name:"_s + name);
-        ScriptedPrinter::setFontName(name);
+        ops << u"italic:%1"_s.arg(int(i)), Base::setFontItalic(i);
     }
-    void setFontSize(double points) override
+    double TextHeight(const QString &t) override
     {
-        ops.append(u"size:"_s + QString::number(points));
-        ScriptedPrinter::setFontSize(points);
+        return ops << u"measure:"_s + t, Base::TextHeight(t);
     }
-    void setFontBold(bool bold) override
-    {
-        ops.append(bold ? u"bold:1"_s : u"bold:0"_s);
-        ScriptedPrinter::setFontBold(bold);
-    }
-    void setFontItalic(bool italic) override
-    {
-        ops.append(italic ? u"italic:1"_s : u"italic:0"_s);
-        ScriptedPrinter::setFontItalic(italic);
-    }
-    double TextHeight(const QString &text) override
-    {
-        ops.append(u"measure:"_s + text);
-        return ScriptedPrinter::TextHeight(text);
-    }
-    double ScaleHeight() override
-    {
-        ops.append(u"scale"_s);
-        return ScriptedPrinter::ScaleHeight();
-    }
-    double CurrentY() override
-    {
-        ops.append(u"y"_s);
-        return ScriptedPrinter::CurrentY();
-    }
+    double ScaleHeight() override { return ops << u"scale"_s, Base::ScaleHeight(); }
+    double CurrentY() override { return ops << u"y"_s, Base::CurrentY(); }
+    bool NewPage() override { return ops << u"newpage"_s, Base::NewPage(); }
+    bool EndDoc() override { return ops << u"enddoc"_s, Base::EndDoc(); }
+    void AbortDoc() override { ops << u"abort"_s, Base::AbortDoc(); }
     bool Print(const QString &text) override
     {
         if (onPrint)
             onPrint();
         ops.append(u"print:"_s + text);
-        return ScriptedPrinter::Print(text);
-    }
-    bool NewPage() override
-    {
-        ops.append(u"newpage"_s);
-        return ScriptedPrinter::NewPage();
-    }
-    bool EndDoc() override
-    {
-        ops.append(u"enddoc"_s);
-        return ScriptedPrinter::EndDoc();
-    }
-    void AbortDoc() override
-    {
-        ops.append(u"abort"_s);
-        ScriptedPrinter::AbortDoc();
+        return Base::Print(text);
     }
 };
 
