@@ -9,6 +9,7 @@
 #include "platform/QtPrinterService.h"
 #include "printing/PolImprim.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -67,12 +68,24 @@ inline QString waitForNewPdf(
     return QString();
 }
 
+// Message boxes that also note which modal window was open when each was shown.
+struct WatchingMessages : ScriptedMessages
+{
+    QStringList modalAtBox;
+    Answer MsgBox(const QString &text, int style, const QString &title) override
+    {
+        const QWidget *modal = QApplication::activeModalWidget();
+        modalAtBox.append(modal ? modal->objectName() : QString());
+        return ScriptedMessages::MsgBox(text, style, title);
+    }
+};
+
 struct Session
 {
     QTemporaryDir temp;
     QString dir;
     std::unique_ptr<QtPrinterService> printer;
-    ScriptedMessages messages;
+    WatchingMessages messages;
     std::unique_ptr<Typovise> app;
     PolImprim *dialog = nullptr;
 

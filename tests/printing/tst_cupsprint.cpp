@@ -3,7 +3,6 @@
 #include "PrintSession.h"
 #include "printing/CatalogueLayout.h"
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <limits>
 
@@ -159,52 +158,41 @@ void TestCupsPrint::pdfFileNeverOverwrites()
 {
     if (m_toQueue)
         QSKIP("the PDF file fallback is checked where no printer exists (tst_pdffallback)");
-    QTemporaryDir dir;
+    Session session({}, [](const QString &dir) {
+        auto *printer = new QtPrinterService(dir);
+        printer->setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
+        return printer;
+    });
+    const QDir dir(session.dir);
     const QString kept = dir.filePath(u"Typovise 2026-12-05 09-05-07.pdf"_qs);
     QFile file(kept);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("the user's own file");
     file.close();
 
-    QtPrinterService printer(dir.path());
-    printer.setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
-    struct Watching : ScriptedMessages
-    {
-        QList<bool> dialogShown;
-        Answer MsgBox(const QString &text, int style, const QString &title) override
-        {
-            const auto *dialog = QApplication::activeModalWidget();
-            dialogShown.append(dialog && dialog->objectName() == u"PolImprim"_qs);
-            return ScriptedMessages::MsgBox(text, style, title);
-        }
-    } messages;
-    Typovise app(printer, messages, dir.path());
-    app.setPdfAnnouncer(&printer);
-    app.demarrer();
-    const QString expected = dir.filePath(u"Typovise 2026-12-05 09-05-07 (2).pdf"_qs);
     for (int run = 0; run < 2; ++run) {
-        PolImprim *dialog = app.afficherImpression();
-        QTest::mouseClick(dialog->findChild<QPushButton *>(u"Impression"_qs), Qt::LeftButton);
+        session.open();
+        session.print();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    QCOMPARE(messages.asked.size(), 2);
-    QCOMPARE(messages.dialogShown, QList<bool>({ false, false }));
-    QCOMPARE(messages.asked[0].style, 64);
-    QCOMPARE(messages.asked[0].title, u"Contrôle d'impression"_qs);
-    QCOMPARE(messages.asked[0].text,
+    const QString expected = dir.filePath(u"Typovise 2026-12-05 09-05-07 (2).pdf"_qs);
+    const QList<ScriptedMessages::Box> &asked = session.messages.asked;
+    QCOMPARE(asked.size(), 2);
+    // Told once the dialog has closed.
+    QCOMPARE(session.messages.modalAtBox, QStringList({ QString(), QString() }));
+    QCOMPARE(asked[0].style, 64);
+    QCOMPARE(asked[0].title, u"Contrôle d'impression"_qs);
+    QCOMPARE(asked[0].text,
         u"Aucune imprimante n'est installée : le catalogue a été enregistré dans le fichier\n"_qs
             + expected);
-    QVERIFY(messages.asked[1].text.endsWith(u"Typovise 2026-12-05 09-05-07 (3).pdf"_qs));
+    QVERIFY(asked[1].text.endsWith(u"Typovise 2026-12-05 09-05-07 (3).pdf"_qs));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("the user's own file"));
     QCOMPARE(pdfPages(expected), 1);
     // The user's usual permissions, as for any file the user makes.
     QCOMPARE(QFileInfo(expected).permissions(), QFileInfo(kept).permissions());
     // Nothing else: no file left under a working name.
-    QCOMPARE(QDir(dir.path())
-                 .entryList({ u"*.pdf"_qs, u"*.part"_qs }, QDir::Files | QDir::Hidden)
-                 .size(),
-        3);
+    QCOMPARE(dir.entryList({ u"*.pdf"_qs, u"*.part"_qs }, QDir::Files | QDir::Hidden).size(), 3);
 }
 
 void TestCupsPrint::realPrinterMeasuresAnySize_data()

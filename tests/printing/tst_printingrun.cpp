@@ -1,20 +1,10 @@
 // The printing run as the printer sees it: every font selection, measurement and line in
 // order, and what the dialog does around the run when it succeeds and when it fails.
-#include "ScriptedMessages.h"
+#include "PrintSession.h"
 #include "ScriptedPrinter.h"
-#include "app/Typovise.h"
-#include "main_window/PolPpal.h"
-#include "platform/Controls.h"
 #include "printing/CatalogueLayout.h"
-#include "printing/PolImprim.h"
 
-#include <QApplication>
 #include <QFrame>
-#include <QLineEdit>
-#include <QTemporaryDir>
-#include <QTest>
-#include <functional>
-#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -109,19 +99,6 @@ CatalogueOptions options(bool exemple, bool espace, bool numero)
     return o;
 }
 
-// Message boxes that also note whether the print dialog was still on screen.
-class WatchingMessages : public ScriptedMessages
-{
-public:
-    std::function<bool()> dialogShown;
-    QList<bool> shownAtBox;
-    Answer MsgBox(const QString &text, int style, const QString &title) override
-    {
-        shownAtBox.append(dialogShown && dialogShown());
-        return ScriptedMessages::MsgBox(text, style, title);
-    }
-};
-
 } // namespace
 
 class TestPrintingRun : public QObject
@@ -206,7 +183,6 @@ void TestPrintingRun::startWith(const QStringList &fonts)
     m_app = std::make_unique<Typovise>(*m_printer, *m_messages, m_dir->path());
     m_app->demarrer();
     m_dialog = m_app->afficherImpression();
-    m_messages->dialogShown = [this] { return m_dialog && m_dialog->isVisible(); };
     m_dialog->setClock([] { return kWhen; });
     control<QLineEdit>(u"Texte1"_s)->setText(u"Catalogue"_s);
 }
@@ -321,7 +297,7 @@ void TestPrintingRun::emptyListPrintsNothing()
     QTest::mouseClick(control<VkCommand>(u"Impression"_s), Qt::LeftButton);
     QCOMPARE(m_messages->asked.size(), 1);
     QCOMPARE(m_messages->asked[0].text, kMessage);
-    QCOMPARE(m_messages->shownAtBox, QList<bool> { true });
+    QCOMPARE(m_messages->modalAtBox, QStringList { u"PolImprim"_s });
     QCOMPARE(m_printer->printCalls, 0);
     QVERIFY(!m_printer->ops.contains(u"enddoc"_s));
     QVERIFY(m_dialog->isVisible());
