@@ -50,8 +50,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void stoppedQueueHoldsTheJob();
-    void rejectingQueueIsAFailure();
-    void schedulerStoppedDuringTheRun();
+    void faultThenFreshRun_data();
+    void faultThenFreshRun();
     void largestSampleSizeOverTheCompleteList();
     void fontThatCannotBeLoaded();
 
@@ -135,14 +135,31 @@ void TestPrintFaults::stoppedQueueHoldsTheJob()
     QCOMPARE(pdfPages(job), estimate);
 }
 
-void TestPrintFaults::rejectingQueueIsAFailure()
+void TestPrintFaults::faultThenFreshRun_data()
 {
-    QVERIFY(queue(u"cupsreject"_s));
-    Session session;
+    QTest::addColumn<bool>("schedulerStops"); // else the queue refuses jobs
+    QTest::newRow("queue rejects jobs") << false;
+    QTest::newRow("scheduler stopped during the run") << true;
+}
+
+// The failure message, the dialog kept, nothing left behind; once mended, the same dialog
+// prints one whole catalogue, not the rest of the failed one after a second header.
+void TestPrintFaults::faultThenFreshRun()
+{
+    QFETCH(bool, schedulerStops);
+    if (!schedulerStops)
+        QVERIFY(queue(u"cupsreject"_s));
+    bool stopped = false;
+    Session session({}, [&](const QString &dir) {
+        return new StoppingPrinter(
+            dir, schedulerStops ? 5 : -1, [&] { stopped = cupsd(u"stop"_s); });
+    });
     session.open();
     session.click(u"Option_LC1"_s);
     const int estimate = session.estimate();
+    const int fonts = session.completeList()->ListCount();
     session.print();
+    QCOMPARE(stopped, schedulerStops);
     QCOMPARE(session.messages.asked.size(), 1);
     QCOMPARE(session.messages.asked[0].text, kMessage);
     QVERIFY(session.dialog->isVisible());
@@ -151,44 +168,14 @@ void TestPrintFaults::rejectingQueueIsAFailure()
     QTest::qWait(500);
     QVERIFY(pdfFiles(m_output).isEmpty());
 
-    // Once the queue takes jobs again, the same dialog prints the whole catalogue.
-    QVERIFY(queue(u"cupsaccept"_s));
+    QVERIFY(schedulerStops ? cupsd(u"start"_s) : queue(u"cupsaccept"_s));
     session.print();
     QCOMPARE(session.messages.asked.size(), 1);
     QVERIFY(!session.dialog->isVisible());
     const QString job = waitForNewPdf(m_output);
     QVERIFY(!job.isEmpty());
     QCOMPARE(pdfPages(job), estimate);
-}
-
-void TestPrintFaults::schedulerStoppedDuringTheRun()
-{
-    bool stopped = false;
-    Session session({}, [&](const QString &dir) {
-        return new StoppingPrinter(dir, 5, [&] { stopped = cupsd(u"stop"_s); });
-    });
-    session.open();
-    session.click(u"Option_LC1"_s);
-    const int estimate = session.estimate();
-    const int fonts = session.completeList()->ListCount();
-    session.print();
-    QVERIFY(stopped);
-    QCOMPARE(session.messages.asked.size(), 1);
-    QCOMPARE(session.messages.asked[0].text, kMessage);
-    QVERIFY(session.dialog->isVisible());
-    QVERIFY(leftInTemp().isEmpty());
-
-    QVERIFY(cupsd(u"start"_s));
-    QVERIFY(pdfFiles(m_output).isEmpty());
-    session.print();
-    QCOMPARE(session.messages.asked.size(), 1);
-    QVERIFY(!session.dialog->isVisible());
-    const QString job = waitForNewPdf(m_output);
-    QVERIFY(!job.isEmpty());
-    QCOMPARE(pdfPages(job), estimate);
-    const QString text = run(u"pdftotext"_s, { job, u"-"_s }).output;
-    // One catalogue, not the rest of the failed one after a second header.
-    QCOMPARE(text.count(u"Portez"_s), fonts);
+    QCOMPARE(run(u"pdftotext"_s, { job, u"-"_s }).output.count(u"Portez"_s), fonts);
 }
 
 void TestPrintFaults::largestSampleSizeOverTheCompleteList()
