@@ -224,11 +224,9 @@ void TestBadSettings::programRunsOn()
     clock.start();
     h.app = std::make_unique<Typovise>(h.printer, h.messages, programDir);
     h.app->demarrer();
-    const qint64 startMs = clock.elapsed();
-    qInfo("start-up took %lld ms", startMs);
     // Every read parses the whole file, so 50 MB take about two seconds on an idle machine; the
     // bound leaves room for a busy test run and still catches a hang or a blocked read.
-    QVERIFY2(startMs < 10000, qPrintable(u"start-up took %1 ms"_qs.arg(startMs)));
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(u"start-up took %1 ms"_qs.arg(clock.elapsed())));
 
     auto *gras = h.find<VbCheckBox>(u"Gras0"_qs);
     auto *exemple = h.find<QLabel>(u"Exemple0"_qs);
@@ -259,7 +257,10 @@ void TestBadSettings::programRunsOn()
     watchdog.reset();
     if (written) {
         QCOMPARE(ProfileFile::readInt(iniPath, Settings::kOptions, u"Gras0", -1), 1);
-        // Every other setting kept its value.
+        // Whatever came before the first line the write may replace comes back byte for byte,
+        // and every other setting kept its value.
+        const qsizetype firstGras = before.indexOf("Gras0");
+        QVERIFY(h.readIni().startsWith(firstGras < 0 ? before : before.left(firstGras)));
         const ProfileDocument old = ProfileDocument::fromBytes(before);
         const ProfileDocument now = ProfileDocument::fromBytes(h.readIni());
         for (const auto &[section, key] : kOtherSettings)

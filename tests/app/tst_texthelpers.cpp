@@ -11,8 +11,6 @@ class TestTextHelpers : public QObject
 private Q_SLOTS:
     void leadingNumber_data();
     void leadingNumber();
-    void hugeNumbersStayFinite_data();
-    void hugeNumbersStayFinite();
     void leadingNumberIgnoresTheUsersLocale();
     void signedNumberText_data();
     void signedNumberText();
@@ -55,6 +53,14 @@ void TestTextHelpers::leadingNumber_data()
     QTest::newRow("carriage return stops") << u"1\r8"_qs << 1.0;
     QTest::newRow("leading point") << u".5"_qs << 0.5;
     QTest::newRow("point alone") << u"."_qs << 0.0;
+    // Too large for a double: the largest one, so that size checks still catch it.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    QTest::newRow("1e999") << u"1e999"_qs << kLargest;
+    QTest::newRow("-1e999") << u"-1e999"_qs << -kLargest;
+    QTest::newRow("exponent overflow") << u"1e99999999999999999999"_qs << kLargest;
+    QTest::newRow("many digits") << QString(100000, u'9') << kLargest;
+    QTest::newRow("hex with many digits") << u"&H"_qs + QString(400, u'F') << kLargest;
+    QTest::newRow("octal with many digits") << u"&O"_qs + QString(500, u'7') << kLargest;
 }
 
 void TestTextHelpers::leadingNumber()
@@ -62,30 +68,6 @@ void TestTextHelpers::leadingNumber()
     QFETCH(QString, text);
     QFETCH(double, expected);
     QCOMPARE(TextHelpers::leadingNumber(text), expected);
-}
-
-void TestTextHelpers::hugeNumbersStayFinite_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("positive");
-    QTest::newRow("1e999") << u"1e999"_qs << true;
-    QTest::newRow("-1e999") << u"-1e999"_qs << false;
-    QTest::newRow("hex with many digits") << (u"&H"_qs + QString(400, u'F')) << true;
-    QTest::newRow("octal with many digits") << (u"&O"_qs + QString(500, u'7')) << true;
-    QTest::newRow("many digits") << QString(100000, u'9') << true;
-    QTest::newRow("exponent overflow") << u"1e99999999999999999999"_qs << true;
-}
-
-void TestTextHelpers::hugeNumbersStayFinite()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, positive);
-    const double value = TextHelpers::leadingNumber(text);
-    QVERIFY(std::isfinite(value));
-    if (positive)
-        QVERIFY(value > 2048);
-    else
-        QVERIFY(value < -2048);
 }
 
 void TestTextHelpers::leadingNumberIgnoresTheUsersLocale()
@@ -139,14 +121,8 @@ void TestTextHelpers::numbering_data()
     QTest::addColumn<qint64>("count");
     QTest::addColumn<qint64>("number");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("523 first") << qint64(523) << qint64(1) << u"001 Arial"_qs;
-    QTest::newRow("523 last") << qint64(523) << qint64(523) << u"523 Arial"_qs;
-    QTest::newRow("100 first") << qint64(100) << qint64(1) << u"01 Arial"_qs;
-    QTest::newRow("100 99") << qint64(100) << qint64(99) << u"99 Arial"_qs;
-    QTest::newRow("100 last wider") << qint64(100) << qint64(100) << u"100 Arial"_qs;
-    QTest::newRow("10 last wider") << qint64(10) << qint64(10) << u"10 Arial"_qs;
+    // The start-up test numbers lists of 523, 100, 10 and 1 fonts.
     QTest::newRow("11") << qint64(11) << qint64(3) << u"03 Arial"_qs;
-    QTest::newRow("one font") << qint64(1) << qint64(1) << u"1 Arial"_qs;
     QTest::newRow("1000 last") << qint64(1000) << qint64(1000) << u"1000 Arial"_qs;
     QTest::newRow("1001 first") << qint64(1001) << qint64(1) << u"0001 Arial"_qs;
 }
@@ -165,8 +141,6 @@ void TestTextHelpers::displayCut_data()
     QTest::addColumn<int>("cut");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<bool>("fails");
-    QTest::newRow("523 fonts") << u"007 Arial"_qs << 3 << u"Arial"_qs << false;
-    QTest::newRow("1000 fonts") << u"007 Arial"_qs << 4 << u"Arial"_qs << false;
     QTest::newRow("name with blanks")
         << u"12 Times New Roman"_qs << 2 << u"Times New Roman"_qs << false;
     QTest::newRow("empty entry") << QString() << 3 << QString() << true;

@@ -39,6 +39,12 @@ struct Harness
         app->demarrer();
     }
 
+    void start(const QStringList &fonts)
+    {
+        printer.fonts = fonts;
+        start();
+    }
+
     // Closes the windows of a previous run and starts again on the same settings file.
     void restart()
     {

@@ -2,6 +2,8 @@
 
 int ScriptedPrinter::FontCount()
 {
+    if (onFontCount)
+        onFontCount();
     return int(fonts.size());
 }
 

@@ -19,6 +19,8 @@ public:
     };
 
     QStringList fonts;
+    // Called each time the font count is asked for, before it is given.
+    std::function<void()> onFontCount;
     // Called with i each time the name of font i is asked for, before it is given.
     std::function<void(int)> onFontQuery;
     // Height of a line in twips for the current font; by default 20 twips per point, so that
