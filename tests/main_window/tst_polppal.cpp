@@ -38,40 +38,37 @@ private Q_SLOTS:
 
     void arrowKeys_data();
     void arrowKeys();
-    void arrowKeysInTheSelection_data();
-    void arrowKeysInTheSelection();
     void clickAndFocusShowTheEntry();
     void emptySelectionShowsNothing();
     void cutByTheLengthOfTheCount_data();
     void cutByTheLengthOfTheCount();
-    void sampleTextIsRestoredOnEachDisplay();
 
     void ajoute_data();
     void ajoute();
     void ajouteWithNothingHighlighted();
     void ajouteWhileTheSelectionIsCurrent();
+    void enleve_data();
     void enleve();
-    void enleveWithNothingHighlighted();
-    void enleveTheLastEntries();
-    void enleveTout();
 
     void sizeTypedKeyByKey_data();
     void sizeTypedKeyByKey();
-    void sizePastedAboveTheMaximum();
-    void sizeSavedRawAndTrimmedOnFocusLoss_data();
-    void sizeSavedRawAndTrimmedOnFocusLoss();
     void sizePickedFromTheList();
-    void grasAndItaliqueTouchOnlyTheirPane();
     void userSession();
 
 private:
-    void startWith(const QStringList &fonts);
     VbListBox *liste(int i) const { return m_h->find<VbListBox>(u"Liste%1"_qs.arg(i)); }
     QLabel *exemple(int i) const { return m_h->find<QLabel>(u"Exemple%1"_qs.arg(i)); }
     VkFrame *cadre(int i) const { return m_h->find<VkFrame>(u"Cadre_Exemple%1"_qs.arg(i)); }
     VkCommand *button(const QString &name) const { return m_h->find<VkCommand>(name); }
+    QString selectionCaption() const { return m_h->find<VkFrame>(u"List_S"_qs)->Caption(); }
+    bool selectionChoice() const { return m_h->app->polImprim()->choixListe(1)->isEnabled(); }
     void highlight(int list, const QList<int> &rows);
     void click(const QString &name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void ajouter(const QList<int> &rows)
+    {
+        highlight(0, rows);
+        click(u"Ajoute"_qs);
+    }
 
     std::unique_ptr<Harness> m_h;
 };
@@ -84,18 +81,13 @@ const QStringList kFonts { u"Times New Roman"_qs, u"Liberation Serif"_qs, u"Aria
 void TestPolPpal::init()
 {
     m_h = std::make_unique<Harness>();
+    m_h->start(kFonts);
+    QVERIFY(QTest::qWaitForWindowExposed(m_h->ppal()));
 }
 
 void TestPolPpal::cleanup()
 {
     m_h.reset();
-}
-
-void TestPolPpal::startWith(const QStringList &fonts)
-{
-    m_h->printer.fonts = fonts;
-    m_h->start();
-    QVERIFY(QTest::qWaitForWindowExposed(m_h->ppal()));
 }
 
 void TestPolPpal::highlight(int list, const QList<int> &rows)
@@ -112,13 +104,19 @@ void TestPolPpal::arrowKeys_data()
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("shown"); // requested family, empty when the pane must not change
-    QTest::addColumn<bool>("label1Visible");
-    QTest::newRow("down on the first") << 0 << 0 << int(Qt::Key_Down) << u"DejaVu Sans"_qs << true;
-    QTest::newRow("up on the first") << 0 << 0 << int(Qt::Key_Up) << QString() << false;
-    QTest::newRow("down on the last") << 0 << 4 << int(Qt::Key_Down) << QString() << false;
-    QTest::newRow("up on the last") << 0 << 4 << int(Qt::Key_Up) << u"Liberation Serif"_qs << true;
-    QTest::newRow("page down leaves the pane")
-        << 0 << 0 << int(Qt::Key_PageDown) << QString() << false;
+    QTest::newRow("down on the first") << 0 << 0 << int(Qt::Key_Down) << u"DejaVu Sans"_qs;
+    QTest::newRow("up on the first") << 0 << 0 << int(Qt::Key_Up) << QString();
+    QTest::newRow("down on the last") << 0 << 4 << int(Qt::Key_Down) << QString();
+    QTest::newRow("up on the last") << 0 << 4 << int(Qt::Key_Up) << u"Liberation Serif"_qs;
+    QTest::newRow("page down leaves the pane") << 0 << 0 << int(Qt::Key_PageDown) << QString();
+    // The selection holds DejaVu Sans, Liberation Mono and Times New Roman.
+    QTest::newRow("selection, down on the first")
+        << 1 << 0 << int(Qt::Key_Down) << u"Liberation Mono"_qs;
+    QTest::newRow("selection, up on the first") << 1 << 0 << int(Qt::Key_Up) << QString();
+    QTest::newRow("selection, down on the last") << 1 << 2 << int(Qt::Key_Down) << QString();
+    QTest::newRow("selection, up on the last")
+        << 1 << 2 << int(Qt::Key_Up) << u"Liberation Mono"_qs;
+    QTest::newRow("selection, end leaves the pane") << 1 << 0 << int(Qt::Key_End) << QString();
 }
 
 void TestPolPpal::arrowKeys()
@@ -127,76 +125,46 @@ void TestPolPpal::arrowKeys()
     QFETCH(int, from);
     QFETCH(int, key);
     QFETCH(QString, shown);
-    QFETCH(bool, label1Visible);
-    startWith(kFonts);
-    VbListBox *box = liste(list);
-    box->setCurrentRow(from);
+    if (list == 1) {
+        ajouter({ 1, 2, 4 });
+        // "Enlever   <<<" with nothing highlighted hides pane 1's sample and clears its title.
+        highlight(1, {});
+        click(u"Enleve"_qs);
+        QVERIFY(!exemple(1)->isVisible());
+    }
+    const QString otherTitle = cadre(1 - list)->Caption();
     const QString titleBefore = cadre(list)->Caption();
     const QString familyBefore = exemple(list)->font().family();
+    VbListBox *box = liste(list);
+    box->setCurrentRow(from);
+    exemple(list)->setText(u"autre chose"_qs);
     QTest::keyClick(box, Qt::Key(key));
+    // Each display puts the sample text back.
+    QCOMPARE(exemple(list)->text(),
+        shown.isEmpty() ? u"autre chose"_qs : m_h->app->state().TexteExemple);
     if (shown.isEmpty()) {
         QCOMPARE(cadre(list)->Caption(), titleBefore);
         QCOMPARE(exemple(list)->font().family(), familyBefore);
     } else {
         QCOMPARE(exemple(list)->font().family(), shown);
         QCOMPARE(cadre(list)->Caption(), QFontInfo(QFont(shown)).family());
+        QCOMPARE(m_h->app->state().ListeCourante, list);
     }
-    QCOMPARE(exemple(1)->isVisible(), label1Visible);
-    if (label1Visible)
-        QCOMPARE(cadre(1)->Caption(), u"Sélection"_qs);
-}
-
-void TestPolPpal::arrowKeysInTheSelection_data()
-{
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("shown"); // empty when pane 1 must not change
-    QTest::newRow("down on the first") << 0 << int(Qt::Key_Down) << u"Liberation Mono"_qs;
-    QTest::newRow("up on the first") << 0 << int(Qt::Key_Up) << QString();
-    QTest::newRow("down on the last") << 2 << int(Qt::Key_Down) << QString();
-    QTest::newRow("up on the last") << 2 << int(Qt::Key_Up) << u"Liberation Mono"_qs;
-    QTest::newRow("end leaves the pane") << 0 << int(Qt::Key_End) << QString();
-}
-
-void TestPolPpal::arrowKeysInTheSelection()
-{
-    QFETCH(int, from);
-    QFETCH(int, key);
-    QFETCH(QString, shown);
-    startWith(kFonts);
-    highlight(0, { 1, 2, 4 });
-    click(u"Ajoute"_qs);
-    // "Enlever   <<<" with nothing highlighted hides pane 1's sample and clears its title.
-    highlight(1, {});
-    click(u"Enleve"_qs);
-    QVERIFY(!exemple(1)->isVisible());
-    const QString pane0 = cadre(0)->Caption();
-    VbListBox *selection = liste(1);
-    selection->setCurrentRow(from);
-    QTest::keyClick(selection, Qt::Key(key));
-    if (shown.isEmpty()) {
-        QCOMPARE(cadre(1)->Caption(), QString());
-        QVERIFY(!exemple(1)->isVisible());
-    } else {
-        QCOMPARE(exemple(1)->font().family(), shown);
-        QCOMPARE(cadre(1)->Caption(), QFontInfo(QFont(shown)).family());
-        QVERIFY(exemple(1)->isVisible());
-        QCOMPARE(m_h->app->state().ListeCourante, 1);
-    }
-    QCOMPARE(cadre(0)->Caption(), pane0);
+    // A move in the complete list shows pane 1's label too, under the title "Sélection".
+    QCOMPARE(exemple(1)->isVisible(), !shown.isEmpty());
+    QCOMPARE(
+        cadre(1 - list)->Caption(), list == 0 && !shown.isEmpty() ? u"Sélection"_qs : otherTitle);
 }
 
 void TestPolPpal::clickAndFocusShowTheEntry()
 {
-    startWith(kFonts);
     VbListBox *complete = liste(0);
     QTest::mouseClick(complete->viewport(), Qt::LeftButton, {},
         complete->visualItemRect(complete->item(3)).center());
     QCOMPARE(exemple(0)->font().family(), u"Liberation Serif"_qs);
     QCOMPARE(m_h->app->state().ListeCourante, 0);
 
-    highlight(0, { 1, 2 });
-    click(u"Ajoute"_qs);
+    ajouter({ 1, 2 });
     VbListBox *selection = liste(1);
     selection->setCurrentRow(0);
     selection->setFocus(Qt::TabFocusReason);
@@ -214,7 +182,6 @@ void TestPolPpal::clickAndFocusShowTheEntry()
 
 void TestPolPpal::emptySelectionShowsNothing()
 {
-    startWith(kFonts);
     VbListBox *selection = liste(1);
     const QString title = cadre(1)->Caption();
     selection->setFocus(Qt::TabFocusReason);
@@ -238,25 +205,17 @@ void TestPolPpal::cutByTheLengthOfTheCount()
     for (int k = 0; k < count - 1; ++k)
         fonts.append(u"Z%1"_qs.arg(k, 4, 10, QChar(u'0')));
     fonts.append(u"Arial"_qs);
-    startWith(fonts);
+    m_h->app.reset();
+    m_h->start(fonts);
     // A three-digit entry: with 523 fonts the cut drops the number field, with 1000 it drops
     // the blank too; both leave the name once trimmed.
     VbListBox *complete = liste(0);
     complete->setList(1, u"007 Arial"_qs);
     complete->setCurrentRow(0);
     QTest::keyClick(complete, Qt::Key_Down);
-    QCOMPARE(m_h->app->state().EntreeListe, u"007 Arial"_qs);
     QCOMPARE(m_h->app->state().NomPolice, u"Arial"_qs);
     QCOMPARE(exemple(0)->font().family(), u"Arial"_qs);
     QCOMPARE(m_h->find<QLabel>(u"NbrePol"_qs)->text(), QString::number(count));
-}
-
-void TestPolPpal::sampleTextIsRestoredOnEachDisplay()
-{
-    startWith(kFonts);
-    exemple(0)->setText(u"autre chose"_qs);
-    QTest::keyClick(liste(0), Qt::Key_Down);
-    QCOMPARE(exemple(0)->text(), m_h->app->state().TexteExemple);
 }
 
 void TestPolPpal::ajoute_data()
@@ -283,127 +242,95 @@ void TestPolPpal::ajoute()
     QFETCH(QList<int>, second);
     QFETCH(QStringList, expected);
     QFETCH(QString, pane1);
-    startWith(kFonts);
     QList<bool> available;
     connect(m_h->ppal(), &PolPpal::choixSelectionDisponible, this,
         [&](bool on) { available.append(on); });
-    highlight(0, first);
-    click(u"Ajoute"_qs);
-    if (!second.isEmpty()) {
-        highlight(0, second);
-        click(u"Ajoute"_qs);
-    }
+    ajouter(first);
+    if (!second.isEmpty())
+        ajouter(second);
+    const QList<int> last = second.isEmpty() ? first : second;
     VbListBox *selection = liste(1);
     QCOMPARE(entries(selection), expected);
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(),
-        u"Liste de Sélection =  %1"_qs.arg(expected.size()));
+    QCOMPARE(selectionCaption(), u"Liste de Sélection =  %1"_qs.arg(expected.size()));
     QCOMPARE(highlighted(selection), QList<int> { int(expected.size()) - 1 });
-    QCOMPARE(m_h->app->state().DernierAjout, (second.isEmpty() ? first : second).last());
+    QCOMPARE(m_h->app->state().DernierAjout, last.last());
     QCOMPARE(exemple(1)->font().family(), pane1);
     QVERIFY(exemple(1)->isVisible());
     QVERIFY(button(u"Enleve"_qs)->isVisible());
     QVERIFY(button(u"Enleve_Tout"_qs)->isVisible());
-    QVERIFY(m_h->app->polImprim()->choixListe(1)->isEnabled());
+    QVERIFY(selectionChoice());
     QVERIFY(available.last());
-    // The complete list keeps its highlights.
-    QCOMPARE(highlighted(liste(0)), second.isEmpty() ? first : second);
+    QCOMPARE(highlighted(liste(0)), last);
 }
 
 void TestPolPpal::ajouteWithNothingHighlighted()
 {
-    startWith(kFonts);
-    highlight(0, {});
-    click(u"Ajoute"_qs);
+    ajouter({});
     QCOMPARE(liste(1)->ListCount(), 0);
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  0"_qs);
+    QCOMPARE(selectionCaption(), u"Liste de Sélection =  0"_qs);
     QVERIFY(button(u"Enleve"_qs)->isVisible());
     QVERIFY(button(u"Enleve_Tout"_qs)->isVisible());
     QVERIFY(exemple(1)->isVisible());
-    QVERIFY(m_h->app->polImprim()->choixListe(1)->isEnabled());
+    QVERIFY(selectionChoice());
     click(u"Enleve"_qs);
     QVERIFY(button(u"Enleve"_qs)->isVisible());
     click(u"Enleve_Tout"_qs);
     QVERIFY(!button(u"Enleve"_qs)->isVisible());
-    QVERIFY(!m_h->app->polImprim()->choixListe(1)->isEnabled());
+    QVERIFY(!selectionChoice());
 }
 
 void TestPolPpal::ajouteWhileTheSelectionIsCurrent()
 {
-    startWith(kFonts);
-    highlight(0, { 4 });
-    click(u"Ajoute"_qs);
+    ajouter({ 4 });
     liste(1)->setFocus(Qt::TabFocusReason);
     QCOMPARE(m_h->app->state().ListeCourante, 1);
-    highlight(0, { 2 });
-    click(u"Ajoute"_qs);
+    ajouter({ 2 });
     QCOMPARE(entries(liste(1)), (QStringList { u"3 Liberation Mono"_qs, u"5 Times New Roman"_qs }));
     QCOMPARE(exemple(1)->font().family(), u"Liberation Mono"_qs);
 }
 
+void TestPolPpal::enleve_data()
+{
+    QTest::addColumn<QList<int>>("added");
+    QTest::addColumn<QList<int>>("removed"); // highlighted in the selection
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("highlighted") << QList<int> { 0, 1, 2, 3 } << QList<int> { 1, 3 } << u"Enleve"_qs
+                                 << QStringList { u"1 Arial"_qs, u"3 Liberation Mono"_qs };
+    QTest::newRow("none highlighted") << QList<int> { 0, 1 } << QList<int> {} << u"Enleve"_qs
+                                      << QStringList { u"1 Arial"_qs, u"2 DejaVu Sans"_qs };
+    QTest::newRow("the last ones")
+        << QList<int> { 0, 1 } << QList<int> { 0, 1 } << u"Enleve"_qs << QStringList {};
+    QTest::newRow("Vider la sélection")
+        << QList<int> { 0, 3 } << QList<int> {} << u"Enleve_Tout"_qs << QStringList {};
+}
+
 void TestPolPpal::enleve()
 {
-    startWith(kFonts);
-    highlight(0, { 0, 1, 2, 3 });
-    click(u"Ajoute"_qs);
-    highlight(1, { 1, 3 });
-    click(u"Enleve"_qs);
-    QCOMPARE(entries(liste(1)), (QStringList { u"1 Arial"_qs, u"3 Liberation Mono"_qs }));
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  2"_qs);
-    QCOMPARE(cadre(1)->Caption(), QString());
-    QVERIFY(!exemple(1)->isVisible());
-    QVERIFY(button(u"Enleve"_qs)->isVisible());
-    QVERIFY(m_h->app->polImprim()->choixListe(1)->isEnabled());
-}
-
-void TestPolPpal::enleveWithNothingHighlighted()
-{
-    startWith(kFonts);
-    highlight(0, { 0, 1 });
-    click(u"Ajoute"_qs);
-    QVERIFY(!cadre(1)->Caption().isEmpty());
-    highlight(1, {});
-    click(u"Enleve"_qs);
-    QCOMPARE(liste(1)->ListCount(), 2);
-    QCOMPARE(cadre(1)->Caption(), QString());
-    QVERIFY(!exemple(1)->isVisible());
-}
-
-void TestPolPpal::enleveTheLastEntries()
-{
-    startWith(kFonts);
-    highlight(0, { 0, 1 });
-    click(u"Ajoute"_qs);
-    highlight(1, { 0, 1 });
-    click(u"Enleve"_qs);
-    QCOMPARE(liste(1)->ListCount(), 0);
-    QVERIFY(!button(u"Enleve"_qs)->isVisible());
-    QVERIFY(!button(u"Enleve_Tout"_qs)->isVisible());
-    QVERIFY(!exemple(1)->isVisible());
-    QVERIFY(!m_h->app->polImprim()->choixListe(1)->isEnabled());
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  0"_qs);
-}
-
-void TestPolPpal::enleveTout()
-{
-    startWith(kFonts);
-    highlight(0, { 0, 3 });
-    click(u"Ajoute"_qs);
+    QFETCH(QList<int>, added);
+    QFETCH(QList<int>, removed);
+    QFETCH(QString, command);
+    QFETCH(QStringList, left);
+    ajouter(added);
     const QString title = cadre(1)->Caption();
-    click(u"Enleve_Tout"_qs);
-    QCOMPARE(liste(1)->ListCount(), 0);
-    QVERIFY(!button(u"Enleve"_qs)->isVisible());
-    QVERIFY(!button(u"Enleve_Tout"_qs)->isVisible());
+    QVERIFY(!title.isEmpty());
+    highlight(1, removed);
+    click(command);
+    QCOMPARE(entries(liste(1)), left);
+    QCOMPARE(selectionCaption(), u"Liste de Sélection =  %1"_qs.arg(left.size()));
     QVERIFY(!exemple(1)->isVisible());
-    QVERIFY(!m_h->app->polImprim()->choixListe(1)->isEnabled());
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  0"_qs);
-    QCOMPARE(cadre(1)->Caption(), title);
+    // "Enlever   <<<" clears pane 1's title; emptying the list leaves it.
+    QCOMPARE(cadre(1)->Caption(), command == u"Enleve" ? QString() : title);
+    QCOMPARE(button(u"Enleve"_qs)->isVisible(), !left.isEmpty());
+    QCOMPARE(button(u"Enleve_Tout"_qs)->isVisible(), !left.isEmpty());
+    QCOMPARE(selectionChoice(), !left.isEmpty());
 }
 
 void TestPolPpal::sizeTypedKeyByKey_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QList<double>>("sizes"); // label size after each keystroke
-    QTest::addColumn<QString>("finalText");
+    QTest::addColumn<QString>("saved"); // once the box loses the focus
     QTest::addColumn<int>("messages");
     QTest::newRow("30") << u"30"_qs << QList<double> { 3, 30 } << u"30"_qs << 0;
     QTest::newRow("2048") << u"2048"_qs << QList<double> { 2, 20, 204, 2048 } << u"2048"_qs << 0;
@@ -416,15 +343,17 @@ void TestPolPpal::sizeTypedKeyByKey_data()
     QTest::newRow("12,5") << u"12,5"_qs << QList<double> { 1, 12, 12, 12 } << u"12,5"_qs << 0;
     QTest::newRow("10.5") << u"10.5"_qs << QList<double> { 1, 10, 10, 10.5 } << u"10.5"_qs << 0;
     QTest::newRow("minus") << u"-"_qs << QList<double> { 1 } << u"-"_qs << 0;
+    QTest::newRow("abc saved raw") << u"abc"_qs << QList<double> { 1, 1, 1 } << u"abc"_qs << 0;
+    QTest::newRow("blanks trimmed on save")
+        << u" 24 "_qs << QList<double> { 1, 2, 24, 24 } << u"24"_qs << 0;
 }
 
 void TestPolPpal::sizeTypedKeyByKey()
 {
     QFETCH(QString, typed);
     QFETCH(QList<double>, sizes);
-    QFETCH(QString, finalText);
+    QFETCH(QString, saved);
     QFETCH(int, messages);
-    startWith(kFonts);
     auto *box = m_h->find<VbComboBox>(u"Taille_Exemple0"_qs);
     box->setFocus(Qt::TabFocusReason);
     box->lineEdit()->clear();
@@ -434,52 +363,18 @@ void TestPolPpal::sizeTypedKeyByKey()
         seen.append(exemple(0)->font().pointSizeF());
     }
     QCOMPARE(seen, sizes);
-    QCOMPARE(box->Text(), finalText);
+    QCOMPARE(box->Text(), messages ? u"2048"_qs : typed);
     QCOMPARE(m_h->messages.asked.size(), messages);
     for (const auto &asked : m_h->messages.asked)
         QCOMPARE(asked.text, u"La Taille maximum est de 2048"_qs);
     QCOMPARE(exemple(1)->font().pointSizeF(), 18.0);
     QVERIFY(!QFile::exists(m_h->iniPath()));
-}
-
-void TestPolPpal::sizePastedAboveTheMaximum()
-{
-    startWith(kFonts);
-    auto *box = m_h->find<VbComboBox>(u"Taille_Exemple1"_qs);
-    box->setFocus(Qt::TabFocusReason);
-    box->lineEdit()->selectAll();
-    QGuiApplication::clipboard()->setText(u"30000"_qs);
-    QTest::keySequence(box, QKeySequence::Paste);
-    QCOMPARE(m_h->messages.asked.size(), 1);
-    QCOMPARE(box->Text(), u"2048"_qs);
-    QCOMPARE(exemple(1)->font().pointSizeF(), 2048.0);
-}
-
-void TestPolPpal::sizeSavedRawAndTrimmedOnFocusLoss_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("saved");
-    QTest::newRow("abc") << u"abc"_qs << QByteArray("Taille_Exemple1=abc\r\n");
-    QTest::newRow("blanks") << u"  24  "_qs << QByteArray("Taille_Exemple1=24\r\n");
-    QTest::newRow("fraction") << u"10.5"_qs << QByteArray("Taille_Exemple1=10.5\r\n");
-}
-
-void TestPolPpal::sizeSavedRawAndTrimmedOnFocusLoss()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, saved);
-    startWith(kFonts);
-    auto *box = m_h->find<VbComboBox>(u"Taille_Exemple1"_qs);
-    box->setFocus(Qt::TabFocusReason);
-    box->setText(text);
-    QVERIFY(!QFile::exists(m_h->iniPath()));
     liste(0)->setFocus(Qt::TabFocusReason);
-    QVERIFY(m_h->readIni().contains(saved));
+    QCOMPARE(m_h->readIni(), "[Options]\r\nTaille_Exemple0=" + saved.toLatin1() + "\r\n");
 }
 
 void TestPolPpal::sizePickedFromTheList()
 {
-    startWith(kFonts);
     auto *box = m_h->find<VbComboBox>(u"Taille_Exemple0"_qs);
     box->setFocus(Qt::TabFocusReason);
     const int index = box->findText(u"72"_qs);
@@ -492,35 +387,10 @@ void TestPolPpal::sizePickedFromTheList()
     QVERIFY(m_h->readIni().contains("Taille_Exemple0=72"));
 }
 
-void TestPolPpal::grasAndItaliqueTouchOnlyTheirPane()
-{
-    startWith(kFonts);
-    auto *gras1 = m_h->find<VbCheckBox>(u"Gras1"_qs);
-    auto *italique1 = m_h->find<VbCheckBox>(u"Italique1"_qs);
-    const bool bold0 = exemple(0)->font().bold();
-    gras1->click();
-    QVERIFY(exemple(1)->font().bold());
-    QCOMPARE(exemple(0)->font().bold(), bold0);
-    QVERIFY(m_h->readIni().contains("[Options]\r\nGras1=1\r\n"));
-    italique1->click();
-    QVERIFY(exemple(1)->font().italic());
-    QVERIFY(!exemple(0)->font().italic());
-    gras1->click();
-    QVERIFY(!exemple(1)->font().bold());
-    QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=0\r\nItalique1=1\r\n"));
-
-    m_h->restart();
-    QVERIFY(!m_h->find<VbCheckBox>(u"Gras1"_qs)->isChecked());
-    QVERIFY(m_h->find<VbCheckBox>(u"Italique1"_qs)->isChecked());
-    QVERIFY(exemple(1)->font().italic());
-    QVERIFY(!exemple(0)->font().italic());
-}
-
 // The way a user works: mouse clicks with Shift and Ctrl, arrow keys, typing into a size box
 // and moving on, then starting the program again on what was saved.
 void TestPolPpal::userSession()
 {
-    startWith(kFonts);
     m_h->ppal()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_h->ppal()));
     VbListBox *complete = liste(0);
@@ -543,7 +413,7 @@ void TestPolPpal::userSession()
     click(u"Ajoute"_qs);
     QCOMPARE(entries(selection),
         (QStringList { u"1 Arial"_qs, u"2 DejaVu Sans"_qs, u"4 Liberation Serif"_qs }));
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  3"_qs);
+    QCOMPARE(selectionCaption(), u"Liste de Sélection =  3"_qs);
     QCOMPARE(exemple(1)->font().family(), u"Liberation Serif"_qs);
     QVERIFY(exemple(1)->isVisible());
 
@@ -556,16 +426,25 @@ void TestPolPpal::userSession()
     QCOMPARE(highlighted(selection), (QList<int> { 1, 2 }));
     click(u"Enleve"_qs);
     QCOMPARE(entries(selection), QStringList { u"1 Arial"_qs });
-    QCOMPARE(m_h->find<VkFrame>(u"List_S"_qs)->Caption(), u"Liste de Sélection =  1"_qs);
+    QCOMPARE(selectionCaption(), u"Liste de Sélection =  1"_qs);
     QCOMPARE(cadre(1)->Caption(), QString());
     QVERIFY(!exemple(1)->isVisible());
     QVERIFY(button(u"Enleve_Tout"_qs)->isVisible());
 
-    auto *gras1 = m_h->find<VbCheckBox>(u"Gras1"_qs);
-    QTest::mouseClick(gras1, Qt::LeftButton, {}, QPoint(8, gras1->height() / 2));
-    QVERIFY(gras1->isChecked());
-    QVERIFY(exemple(1)->font().bold());
+    // Pane 1's options touch pane 1 only, and are saved at each change.
+    auto tick = [this](const QString &name) {
+        auto *box = m_h->find<VbCheckBox>(name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    };
+    tick(u"Gras1"_qs);
+    QVERIFY(exemple(1)->font().bold() && !exemple(0)->font().bold());
     QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=1\r\n"));
+    tick(u"Italique1"_qs);
+    QVERIFY(exemple(1)->font().italic() && !exemple(0)->font().italic());
+    tick(u"Gras1"_qs);
+    QVERIFY(!exemple(1)->font().bold());
+    const QByteArray options = "[Options]\r\nGras1=0\r\nItalique1=1\r\n";
+    QCOMPARE(m_h->readIni(), options);
 
     auto *taille1 = m_h->find<VbComboBox>(u"Taille_Exemple1"_qs);
     QTest::mouseDClick(taille1->lineEdit(), Qt::LeftButton);
@@ -574,18 +453,19 @@ void TestPolPpal::userSession()
     QTest::keyClicks(taille1, u" 36 "_qs);
     QCOMPARE(exemple(1)->font().pointSizeF(), 36.0);
     QCOMPARE(exemple(0)->font().pointSizeF(), 18.0);
-    QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=1\r\n"));
+    QCOMPARE(m_h->readIni(), options);
     clickRow(complete, 4);
     QVERIFY(complete->hasFocus());
-    QCOMPARE(m_h->readIni(), QByteArray("[Options]\r\nGras1=1\r\nTaille_Exemple1=36\r\n"));
+    QCOMPARE(m_h->readIni(), options + "Taille_Exemple1=36\r\n");
     QCOMPARE(exemple(0)->font().family(), u"Times New Roman"_qs);
 
     m_h->restart();
-    QVERIFY(m_h->find<VbCheckBox>(u"Gras1"_qs)->isChecked());
+    QVERIFY(!m_h->find<VbCheckBox>(u"Gras1"_qs)->isChecked());
+    QVERIFY(m_h->find<VbCheckBox>(u"Italique1"_qs)->isChecked());
     QCOMPARE(m_h->find<VbComboBox>(u"Taille_Exemple1"_qs)->Text(), u"36"_qs);
     QCOMPARE(exemple(1)->font().pointSizeF(), 36.0);
-    QVERIFY(exemple(1)->font().bold());
-    QVERIFY(!exemple(0)->font().bold());
+    QVERIFY(exemple(1)->font().italic() && !exemple(1)->font().bold());
+    QVERIFY(!exemple(0)->font().italic());
     QCOMPARE(liste(1)->ListCount(), 0);
 }
 
