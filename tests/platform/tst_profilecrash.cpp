@@ -23,12 +23,6 @@ constexpr int kKeys = 12;
 constexpr int kKills = 200;
 constexpr quint32 kSeed = 20261207;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestProfileCrash : public QObject
@@ -71,7 +65,9 @@ void TestProfileCrash::killedWriterLeavesAWholeFile()
 
         // Keys before the cut hold the new round, the others the old one, and the file is
         // exactly what that state writes: nothing truncated, mixed or lost.
-        const QByteArray bytes = fileBytes(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
         const ProfileDocument doc = ProfileDocument::fromBytes(bytes);
         QList<qint64> now;
         for (int k = 0; k < kKeys; ++k) {

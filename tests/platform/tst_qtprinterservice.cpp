@@ -67,16 +67,19 @@ void TestQtPrinterService::remembersEachChoiceApart()
             QCOMPARE(measured, freshHeight(c, c.size));
         }
     }
-    // A size below the smallest one is measured as the smallest, and sizes do matter.
-    service.setFontName(u"Arial"_qs);
+    // In twips: a 12-point line is about a sixth of an inch. A size below the smallest one is
+    // measured as the smallest.
+    service.setFontName(u"Liberation Sans"_qs);
     service.setFontBold(false);
     service.setFontItalic(false);
+    service.setFontSize(12);
+    const double line = service.TextHeight(u"Test"_qs);
+    QVERIFY2(line > 200 && line < 400, qPrintable(QString::number(line)));
     service.setFontSize(-5);
     const double smallest = service.TextHeight(u"Test"_qs);
+    QVERIFY(smallest > 0 && smallest < line);
     service.setFontSize(PrinterService::kSmallestSize);
     QCOMPARE(service.TextHeight(u"Test"_qs), smallest);
-    service.setFontSize(24);
-    QVERIFY(service.TextHeight(u"Test"_qs) > 2 * smallest);
 }
 
 void TestQtPrinterService::printableHeightStaysPut()
