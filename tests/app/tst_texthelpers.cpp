@@ -12,8 +12,6 @@ private Q_SLOTS:
     void leadingNumber_data();
     void leadingNumber();
     void leadingNumberIgnoresTheUsersLocale();
-    void signedNumberText_data();
-    void signedNumberText();
     void plainDecimal_data();
     void plainDecimal();
     void numbering_data();
@@ -79,22 +77,6 @@ void TestTextHelpers::leadingNumberIgnoresTheUsersLocale()
     const double value = TextHelpers::leadingNumber(u"10.5");
     setlocale(LC_NUMERIC, saved.constData());
     QCOMPARE(value, 10.5);
-}
-
-void TestTextHelpers::signedNumberText_data()
-{
-    QTest::addColumn<qint64>("number");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("zero") << qint64(0) << u" 0"_qs;
-    QTest::newRow("523") << qint64(523) << u" 523"_qs;
-    QTest::newRow("negative") << qint64(-3) << u"-3"_qs;
-}
-
-void TestTextHelpers::signedNumberText()
-{
-    QFETCH(qint64, number);
-    QFETCH(QString, expected);
-    QCOMPARE(TextHelpers::signedNumberText(number), expected);
 }
 
 void TestTextHelpers::plainDecimal_data()

@@ -65,8 +65,7 @@ void TestControls::listIndexOfEmptyAndFreshList()
     QCOMPARE(list.ListIndex(), 0);
     list.setSelected(1, true);
     QCOMPARE(list.ListIndex(), 1);
-    QVERIFY(list.Selected(1));
-    QVERIFY(!list.Selected(0));
+    QVERIFY(list.Selected(1) && !list.Selected(0));
     list.Clear();
     QCOMPARE(list.ListIndex(), -1);
 }
