@@ -13,7 +13,6 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 
-#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
@@ -23,13 +22,9 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-// Keeps embedded NUL bytes, which a plain const char * would end at.
-template <qsizetype N> QByteArray raw(const char (&s)[N])
-{
-    return QByteArray(s, N - 1);
-}
+namespace {
 
 const QString kDefaultLine1 = u" Portez ce vieux whisky au juge blond qui fume"_qs;
 
@@ -65,32 +60,20 @@ bool setImmutable(const QString &path, bool on)
 // Opening a FIFO for reading waits for a writer. Should the program ever do it, this opens
 // and closes the other end again and again once the deadline has passed, so that the test
 // fails on its time limit instead of hanging the suite.
-class FifoWatchdog
+std::jthread fifoWatchdog(const QString &path, std::chrono::milliseconds deadline)
 {
-public:
-    FifoWatchdog(const QString &path, std::chrono::milliseconds deadline)
-        : m_thread([this, name = QFile::encodeName(path), deadline] {
-            const auto end = std::chrono::steady_clock::now() + deadline;
-            while (!m_done) {
-                if (std::chrono::steady_clock::now() >= end) {
-                    const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
-                    if (fd >= 0)
-                        ::close(fd);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return std::jthread([name = QFile::encodeName(path), deadline](std::stop_token stop) {
+        const auto end = std::chrono::steady_clock::now() + deadline;
+        while (!stop.stop_requested()) {
+            if (std::chrono::steady_clock::now() >= end) {
+                const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
             }
-        })
-    { }
-    ~FifoWatchdog()
-    {
-        m_done = true;
-        m_thread.join();
-    }
-
-private:
-    std::atomic<bool> m_done { false };
-    std::thread m_thread;
-};
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+}
 
 QByteArray randomBytes(qsizetype size)
 {
@@ -140,12 +123,10 @@ void TestBadSettings::programRunsOn_data()
     QTest::newRow("random bytes, then settings")
         << u"file"_qs << randomBytes(1000 * 1000) + "\r\n" + options << 0 << 1 << u"30"_qs
         << kDefaultLine1 << true;
-    QTest::newRow("NUL bytes")
-        << u"file"_qs
-        << raw("[Options]\r\nGras0=1\0\r\nItalique0\0=1\r\nTaille_Exemple0=2\0"
-               "4\r\n"
-               "[Textes]\r\n1\xb0_Ligne=avant\0apr\xe8s\r\n")
-        << 1 << 0 << u"2"_qs << u"avant\0après"_qs << true;
+    QTest::newRow("NUL bytes") << u"file"_qs
+                               << "[Options]\r\nGras0=1\0\r\nItalique0\0=1\r\nTaille_Exemple0=2\0"
+                                  "4\r\n[Textes]\r\n1\xb0_Ligne=avant\0apr\xe8s\r\n"_ba
+                               << 1 << 0 << u"2"_qs << u"avant\0après"_qs << true;
     QTest::newRow("very long lines") << u"file"_qs
                                      << "; " + QByteArray(8 * 1000 * 1000, 'x')
             + "\n[Options]\nItalique0=1\nGras0=" + QByteArray(1000 * 1000, '1')
@@ -171,7 +152,7 @@ void TestBadSettings::programRunsOn()
     Harness h;
     QVERIFY(h.dir.isValid());
     QString programDir = h.dir.path();
-    std::unique_ptr<FifoWatchdog> watchdog;
+    std::jthread watchdog;
     std::function<void()> unlock;
     const auto unlockAtTheEnd = qScopeGuard([&unlock] {
         if (unlock)
@@ -182,11 +163,10 @@ void TestBadSettings::programRunsOn()
         QVERIFY(QDir().mkdir(h.iniPath()));
     } else if (setup == u"fifo") {
         QCOMPARE(::mkfifo(QFile::encodeName(h.iniPath()).constData(), 0644), 0);
-        watchdog = std::make_unique<FifoWatchdog>(h.iniPath(), std::chrono::seconds(10));
+        watchdog = fifoWatchdog(h.iniPath(), std::chrono::seconds(10));
     } else if (setup == u"unreadable") {
         if (runningAsRoot())
-            QSKIP("running as root, which reads a file whatever its mode; the FIFO and directory "
-                  "rows cover a file that cannot be read");
+            QSKIP("root reads a file whatever its mode");
         h.writeIni(content);
         QVERIFY(QFile::setPermissions(h.iniPath(), QFileDevice::WriteOwner));
         unlock = [&h] {
@@ -197,8 +177,7 @@ void TestBadSettings::programRunsOn()
         programDir = h.iniPath() + u"/programme"_qs;
     } else if (setup == u"read-only") {
         if (runningAsRoot())
-            QSKIP("running as root, which writes into a directory whatever its mode; the "
-                  "immutable and under-a-file rows cover a directory that cannot be written");
+            QSKIP("root writes into a directory whatever its mode; see the immutable row");
         h.writeIni(content);
         QVERIFY(
             QFile::setPermissions(h.dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
@@ -209,7 +188,7 @@ void TestBadSettings::programRunsOn()
     } else if (setup == u"immutable") {
         h.writeIni(content);
         if (!setImmutable(h.dir.path(), true))
-            QSKIP("this file system or container does not let the test set the immutable flag");
+            QSKIP("the immutable flag cannot be set here");
         unlock = [&h] { setImmutable(h.dir.path(), false); };
     } else {
         h.writeIni(content);
@@ -254,7 +233,7 @@ void TestBadSettings::programRunsOn()
         unlock();
         unlock = nullptr;
     }
-    watchdog.reset();
+    watchdog = {};
     if (written) {
         QCOMPARE(ProfileFile::readInt(iniPath, Settings::kOptions, u"Gras0", -1), 1);
         // Whatever came before the first line the write may replace comes back byte for byte,
