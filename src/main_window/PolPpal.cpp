@@ -200,7 +200,8 @@ void PolPpal::Form_Load()
         Q_EMIT policeLue(i + 1);
     }
     NbrePol->setText(names.empty() ? QStringLiteral("000") : QString::number(names.size()));
-    std::stable_sort(names.begin(), names.end(), &VbListBox::lessThan);
+    std::stable_sort(names.begin(), names.end(),
+        [this](const QString &a, const QString &b) { return Liste[0]->lessThan(a, b); });
 
     const int digits = numberFieldWidth(fontCount);
     QStringList entries;

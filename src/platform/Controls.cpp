@@ -1,6 +1,5 @@
 #include "platform/Controls.h"
 
-#include <QCollator>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -28,19 +27,13 @@ VbListBox::VbListBox(QWidget *parent)
     // Every row has the height of one line of the list's font: telling the view so keeps
     // insertions into a list of thousands of fonts from re-measuring every row.
     setUniformItemSizes(true);
+    // The user's own alphabet: "Écho" sorts among the E, not after "Zapf".
+    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
-bool VbListBox::lessThan(const QString &a, const QString &b)
+bool VbListBox::lessThan(const QString &a, const QString &b) const
 {
-    // The user's own alphabet: "Écho" sorts among the E, not after "Zapf". Built once, from
-    // the locale in force at the first comparison; opening a collator costs far more than
-    // comparing with it.
-    static const QCollator collator = [] {
-        QCollator c { QLocale() };
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    return collator.compare(a, b) < 0;
+    return m_collator.compare(a, b) < 0;
 }
 
 void VbListBox::AddItem(const QString &text)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QCollator>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -53,7 +54,7 @@ public:
     bool Selected(int position) const;
     void setSelected(int position, bool selected);
 
-    static bool lessThan(const QString &a, const QString &b);
+    bool lessThan(const QString &a, const QString &b) const;
 
 Q_SIGNALS:
     // Raised before the list moves its highlight, with the Windows key code (38 up, 40 down).
@@ -66,6 +67,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+
+private:
+    // Opening a collator costs far more than comparing with it: one per list.
+    QCollator m_collator { QLocale() };
 };
 
 // Check box with the values 0 (unchecked), 1 (checked) and 2 (greyed); Click runs on every
