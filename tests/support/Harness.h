@@ -1,5 +1,5 @@
-// Starts the whole program in-process on a scripted printer and scripted message boxes, with
-// its own program directory, and finds its controls by name as a user would see them.
+// The whole program in-process on a scripted printer and scripted message boxes, in its own
+// program directory; controls are found by name.
 #pragma once
 
 #include "ScriptedMessages.h"
@@ -19,41 +19,33 @@ struct Harness
     std::unique_ptr<Typovise> app;
 
     QString iniPath() const { return dir.filePath(QStringLiteral("Typovise.ini")); }
-
     void writeIni(const QByteArray &bytes) const
     {
         QFile file(iniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
-
     QByteArray readIni() const
     {
         QFile file(iniPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
     void start()
     {
         app = std::make_unique<Typovise>(printer, messages, dir.path());
         app->demarrer();
     }
-
     void start(const QStringList &fonts)
     {
         printer.fonts = fonts;
         start();
     }
-
     // Closes the windows of a previous run and starts again on the same settings file.
     void restart()
     {
         app.reset();
         start();
     }
-
     PolPpal *ppal() const { return app->polPpal(); }
-
     template <typename T> T *find(const QString &name) const
     {
         T *widget = ppal()->findChild<T *>(name);

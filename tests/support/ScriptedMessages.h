@@ -1,11 +1,10 @@
-// Message boxes answered by the test: each box asked for is recorded, and the answers are
-// taken in order (Yes for a question and OK otherwise once they run out).
+// Message boxes answered by the test: each box asked for is recorded; answers are taken in
+// order, then Yes for a question and OK otherwise.
 #pragma once
 
 #include "platform/MessageBoxes.h"
 
 #include <QList>
-#include <QStringList>
 
 class ScriptedMessages : public MessageBoxes
 {
@@ -16,7 +15,6 @@ public:
         int style;
         QString title;
     };
-
     QList<Answer> answers;
     QList<Box> asked;
 

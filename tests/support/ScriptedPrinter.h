@@ -1,5 +1,5 @@
-// A printer service whose fonts, line heights and failures the test decides, and which keeps
-// a log of everything that was sent to it.
+// A printer service whose fonts, line heights and failures the test decides, and which logs
+// what is sent to it: "print:<font>|<size>|<b><i>|<text>", "newpage", "enddoc", "abort".
 #pragma once
 
 #include "platform/PrinterService.h"
@@ -19,35 +19,28 @@ public:
     };
 
     QStringList fonts;
-    // Called each time the font count is asked for, before it is given.
-    std::function<void()> onFontCount;
-    // Called with i each time the name of font i is asked for, before it is given.
-    std::function<void(int)> onFontQuery;
-    // Height of a line in twips for the current font; by default 20 twips per point, so that
-    // a 12-point line is exactly 240 twips (a sixth of an inch).
+    std::function<void()> onFontCount; // before each count is given
+    std::function<void(int)> onFontQuery; // before the name of font i is given
+    // Twips per line; 20 per point by default, so that a 12-point line is 240 twips.
     std::function<double(const Font &, const QString &)> height
         = [](const Font &f, const QString &) { return f.size * 20.0; };
     double pageHeight = 15840.0; // 11 inches
     int failPrintAt = -1; // index of the Print call that fails, -1 for none
     bool failEndDoc = false;
     bool failNewPage = false;
-
-    // Log of the output: "print:<font>|<size>|<b><i>|<text>", "newpage", "enddoc", "abort".
     QStringList log;
-    int fontQueries = 0;
-    int measureCalls = 0;
     int printCalls = 0;
     Font current;
 
-    int FontCount() override;
-    QString Fonts(int i) override;
-    void setFontName(const QString &name) override;
-    void setFontSize(double points) override;
-    void setFontBold(bool bold) override;
-    void setFontItalic(bool italic) override;
-    double TextHeight(const QString &text) override;
-    double ScaleHeight() override;
-    double CurrentY() override;
+    int FontCount() override { return onFontCount ? onFontCount() : void(), int(fonts.size()); }
+    QString Fonts(int i) override { return onFontQuery ? onFontQuery(i) : void(), fonts.value(i); }
+    void setFontName(const QString &name) override { current.name = name; }
+    void setFontSize(double points) override { current.size = usableSize(points); }
+    void setFontBold(bool bold) override { current.bold = bold; }
+    void setFontItalic(bool italic) override { current.italic = italic; }
+    double TextHeight(const QString &text) override { return height(current, text); }
+    double ScaleHeight() override { return pageHeight; }
+    double CurrentY() override { return m_y; }
     bool Print(const QString &text) override;
     bool NewPage() override;
     bool EndDoc() override;
