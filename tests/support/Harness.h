@@ -29,22 +29,9 @@ struct Harness
         QFile file(iniPath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    void start()
-    {
-        app = std::make_unique<Typovise>(printer, messages, dir.path());
-        app->demarrer();
-    }
-    void start(const QStringList &fonts)
-    {
-        printer.fonts = fonts;
-        start();
-    }
-    // Closes the windows of a previous run and starts again on the same settings file.
-    void restart()
-    {
-        app.reset();
-        start();
-    }
+    void start() { (app = std::make_unique<Typovise>(printer, messages, dir.path()))->demarrer(); }
+    void start(const QStringList &fonts) { printer.fonts = fonts, start(); }
+    void restart() { app.reset(), start(); } // on the same settings file
     PolPpal *ppal() const { return app->polPpal(); }
     template <typename T> T *find(const QString &name) const
     {

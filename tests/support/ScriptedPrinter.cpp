@@ -1,18 +1,13 @@
 #include "ScriptedPrinter.h"
 
-#include <algorithm>
-
 bool ScriptedPrinter::Print(const QString &text)
 {
     if (printCalls++ == failPrintAt)
         return false;
-    m_pagesInDoc = std::max(m_pagesInDoc, 1);
-    log.append(QStringLiteral("print:%1|%2|%3%4|%5")
-                   .arg(current.name)
-                   .arg(current.size)
-                   .arg(current.bold ? u"b" : u"")
-                   .arg(current.italic ? u"i" : u"")
-                   .arg(text));
+    m_pagesInDoc += m_pagesInDoc == 0;
+    const QString style
+        = QLatin1String(current.bold ? "b" : "") + (current.italic ? u"i"_qs : u""_qs);
+    log << u"print:%1|%2|%3|%4"_qs.arg(current.name, QString::number(current.size), style, text);
     m_y += height(current, text);
     return true;
 }
@@ -21,9 +16,9 @@ bool ScriptedPrinter::NewPage()
 {
     if (failNewPage)
         return false;
-    m_pagesInDoc = std::max(m_pagesInDoc, 1) + 1;
+    m_pagesInDoc += 1 + (m_pagesInDoc == 0);
     m_y = 0;
-    log.append(QStringLiteral("newpage"));
+    log << u"newpage"_qs;
     return true;
 }
 
@@ -31,16 +26,14 @@ bool ScriptedPrinter::EndDoc()
 {
     if (failEndDoc)
         return false;
-    log.append(QStringLiteral("enddoc"));
+    log << u"enddoc"_qs;
     m_pagesInEndedDocs += m_pagesInDoc;
-    m_pagesInDoc = 0;
-    m_y = 0;
+    m_pagesInDoc = 0, m_y = 0;
     return true;
 }
 
 void ScriptedPrinter::AbortDoc()
 {
-    log.append(QStringLiteral("abort"));
-    m_pagesInDoc = 0;
-    m_y = 0;
+    log << u"abort"_qs;
+    m_pagesInDoc = 0, m_y = 0;
 }
