@@ -289,7 +289,7 @@ private Q_SLOTS:
         const bool unreadable = setup == u"unreadable";
         if (unreadable)
             QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner)
-                && QFile::setPermissions(h.dir.path(), QFileDevice::Permissions(0x7755))
+                && QFile::setPermissions(h.dir.path(), QFileDevice::Permissions(0x7777))
                 && (geteuid() || !seteuid(65534)));
         if (setup == u"read-only" && !lockDirectory(h.dir.path(), true))
             QSKIP("the directory cannot be locked here");

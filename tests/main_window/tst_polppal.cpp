@@ -63,40 +63,34 @@ private Q_SLOTS:
     }
     void cleanup() { m_h.reset(); }
 
-    // In list 0 from entry `from`, or in a selection of DejaVu Sans, Liberation Mono and Times
-    // New Roman whose pane was hidden: what the pane shows then, nothing when it must not move.
+    // "list from action": in list 0, or in a selection of DejaVu Sans, Liberation Mono and
+    // Times New Roman whose pane was hidden, or in an empty one (from -1). The family shown
+    // then; none when the pane must not move.
     void sampleDisplay_data()
     {
-        QTest::addColumn<int>("list");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("shown");
-        auto row = [](int list, int from, const char *action, const QString &shown) {
-            QTest::addRow("%d:%d %s", list, from, action)
-                << list << from << QString::fromLatin1(action) << shown;
-        };
-        row(0, 0, "Down", u"DejaVu Sans"_qs);
-        row(0, 0, "Up", {});
-        row(0, 4, "Down", {});
-        row(0, 4, "Up", u"Liberation Serif"_qs);
-        row(0, 3, "click", u"Liberation Serif"_qs);
-        row(0, 2, "focus", u"Liberation Mono"_qs);
-        row(1, 0, "Down", u"Liberation Mono"_qs);
-        row(1, 0, "Up", {});
-        row(1, 2, "Down", {});
-        row(1, 2, "Up", u"Liberation Mono"_qs);
-        row(1, 2, "click", u"Times New Roman"_qs);
-        row(1, 0, "focus", u"DejaVu Sans"_qs);
-        row(1, -1, "click", {}); // an empty selection
-        row(1, -1, "Down", {});
+        QTest::newRow("0 0 Down") << u"DejaVu Sans"_qs;
+        QTest::newRow("0 0 Up") << QString();
+        QTest::newRow("0 4 Down") << QString();
+        QTest::newRow("0 4 Up") << u"Liberation Serif"_qs;
+        QTest::newRow("0 3 click") << u"Liberation Serif"_qs;
+        QTest::newRow("0 2 focus") << u"Liberation Mono"_qs;
+        QTest::newRow("1 0 Down") << u"Liberation Mono"_qs;
+        QTest::newRow("1 0 Up") << QString();
+        QTest::newRow("1 2 Down") << QString();
+        QTest::newRow("1 2 Up") << u"Liberation Mono"_qs;
+        QTest::newRow("1 2 click") << u"Times New Roman"_qs;
+        QTest::newRow("1 0 focus") << u"DejaVu Sans"_qs;
+        QTest::newRow("1 -1 click") << QString();
+        QTest::newRow("1 -1 Down") << QString();
     }
 
     void sampleDisplay()
     {
-        QFETCH(int, list);
-        QFETCH(int, from);
-        QFETCH(QString, action);
         QFETCH(QString, shown);
+        const QStringList tag = QString::fromLatin1(QTest::currentDataTag()).split(u' ');
+        const int list = tag[0].toInt(), from = tag[1].toInt();
+        const QString action = tag[2];
         if (list == 1 && from >= 0) {
             ajouter({ 1, 2, 4 });
             highlight(1, {});
@@ -125,47 +119,46 @@ private Q_SLOTS:
         }
     }
 
-    // Ajouter twice (the second may be empty), then a command on the highlighted rows of the
-    // selection; what the selection holds then and pane 1's family (empty: hidden).
+    // Steps: "A" Ajouter with those rows of list 0 highlighted, "E" Enlever with those of the
+    // selection, "V" Vider. Then the selection's entries and pane 1's family (empty: hidden).
     void ajouterEnlever_data()
     {
-        QTest::addColumn<QList<int>>("first");
-        QTest::addColumn<QList<int>>("second");
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QList<int>>("removed");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("pane1");
-        auto row = [](const char *name, QList<int> first, QList<int> second, const char *command,
-                       QList<int> removed, const char *left, const char *pane1) {
-            QTest::newRow(name) << first << second << QString::fromLatin1(command) << removed
-                                << QString::fromLatin1(left) << QString::fromLatin1(pane1);
-        };
-        row("several", { 0, 2, 4 }, {}, "", {}, "1 Arial|3 Liberation Mono|5 Times New Roman",
-            "Times New Roman");
-        row("already there", { 1, 3 }, { 3 }, "", {}, "2 DejaVu Sans|4 Liberation Serif",
-            "Liberation Serif");
-        row("overlapping", { 0 }, { 0, 1 }, "", {}, "1 Arial|2 DejaVu Sans", "DejaVu Sans");
-        row("nothing highlighted", {}, {}, "", {}, "", "");
-        row("Enlever", { 0, 1, 2, 3 }, {}, "Enleve", { 1, 3 }, "1 Arial|3 Liberation Mono", "");
-        row("Enlever nothing", { 0, 1 }, {}, "Enleve", {}, "1 Arial|2 DejaVu Sans", "");
-        row("Enlever the last", { 0, 1 }, {}, "Enleve", { 0, 1 }, "", "");
-        row("Vider", { 0, 3 }, {}, "Enleve_Tout", {}, "", "");
+        QTest::newRow("several") << u"A0,2,4"_qs
+                                 << u"1 Arial|3 Liberation Mono|5 Times New Roman"_qs
+                                 << u"Times New Roman"_qs;
+        QTest::newRow("already there")
+            << u"A1,3 A3"_qs << u"2 DejaVu Sans|4 Liberation Serif"_qs << u"Liberation Serif"_qs;
+        QTest::newRow("overlapping")
+            << u"A0 A0,1"_qs << u"1 Arial|2 DejaVu Sans"_qs << u"DejaVu Sans"_qs;
+        QTest::newRow("nothing highlighted") << u"A"_qs << QString() << QString();
+        QTest::newRow("Enlever") << u"A0,1,2,3 E1,3"_qs << u"1 Arial|3 Liberation Mono"_qs
+                                 << QString();
+        QTest::newRow("Enlever nothing")
+            << u"A0,1 E"_qs << u"1 Arial|2 DejaVu Sans"_qs << QString();
+        QTest::newRow("Enlever the last") << u"A0,1 E0,1"_qs << QString() << QString();
+        QTest::newRow("Vider") << u"A0,3 V"_qs << QString() << QString();
     }
 
     void ajouterEnlever()
     {
-        QFETCH(QList<int>, first);
-        QFETCH(QList<int>, second);
-        QFETCH(QString, command);
-        QFETCH(QList<int>, removed);
+        QFETCH(QString, steps);
         QFETCH(QString, left);
         QFETCH(QString, pane1);
-        ajouter(first);
-        if (!second.isEmpty())
-            ajouter(second);
-        const QString titleBefore = title(1);
-        if (!command.isEmpty())
-            highlight(1, removed), click(command);
+        QString titleBefore, command;
+        for (const QString &step : steps.split(u' ')) {
+            QList<int> rows;
+            for (const QString &row : step.mid(1).split(u',', Qt::SkipEmptyParts))
+                rows << row.toInt();
+            titleBefore = title(1);
+            command = step[0] == u'A' ? QString()
+                : step[0] == u'E'     ? u"Enleve"_qs
+                                      : u"Enleve_Tout"_qs;
+            highlight(command.isEmpty() ? 0 : 1, rows);
+            click(command.isEmpty() ? u"Ajoute"_qs : command);
+        }
         const int count = left.isEmpty() ? 0 : int(left.count(u'|')) + 1;
         QCOMPARE(rows(liste(1)), left);
         QCOMPARE(
