@@ -115,58 +115,122 @@ private Q_SLOTS:
         }
     }
 
-    // What the start-up shows: Gras0 Gras1 Italique0 Italique1, the sizes, the sample lines
-    // and the messages. It writes back what it reads: the file comes out as it went in.
-    void storedSettings_data()
+    // The start-up on a settings file, or what stands in its place: Gras0 Gras1 Italique0
+    // Italique1, the sizes, the sample lines (* for the default) and the messages shown. It
+    // writes nothing new; a click on Gras0 then takes effect, and is written where it can be
+    // without touching the other settings.
+    void settingsFiles_data()
     {
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("shown");
-        const QString lines
-            = u"| Portez ce vieux whisky au juge blond qui fume|ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%|"_qs;
-        QTest::newRow("no file") << QByteArray() << u"0000|18|18"_qs + lines;
-        QTest::newRow("Gras1, Italique0")
-            << "[Options]\r\nGras1=1\r\nItalique0=1\r\n"_qba << u"0110|18|18"_qs + lines;
-        QTest::newRow("2 greyed, 7 as 0")
-            << "[Options]\nGras0=2\nItalique1=7\n"_qba << u"2000|18|18"_qs + lines;
-        QTest::newRow("24 and 3000") << "[Options]\nTaille_Exemple0=24\nTaille_Exemple1=3000\n"_qba
-                                     << u"0000|24|2048"_qs + lines
-                + u"La Taille maximum est de 2048 Contrôle de Taille des Polices 64"_qs;
-        QTest::newRow("10.5 as 10")
-            << "[options]\nTaille_Exemple0=10.5\n"_qba << u"0000|10|18"_qs + lines;
-        QTest::newRow("254-character cut") << "[Textes]\r\n1\xb0_Ligne=" + QByteArray(300, 'x')
-                + "\r\n" << u"0000|18|18|"_qs + QString(254, u'x') + lines.mid(47);
-        QTest::newRow("Windows-1252 by hand")
-            << "[Textes]\r\n2\xb0_Ligne=Deuxi\xe8me\r\n"_qba
-            << u"0000|18|18"_qs + lines.left(47) + u"|Deuxième|"_qs;
+        const QByteArray ini = "[Options]\r\nItalique0=1\r\nTaille_Exemple0=30\r\n";
+        QByteArray random(50'000'000, Qt::Uninitialized);
+        QRandomGenerator(61161).fillRange(
+            reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+        auto row = [](const char *name, const QByteArray &ini, const QString &shown,
+                       const char *setup = "") {
+            QTest::newRow(name) << QString::fromLatin1(setup) << ini << shown;
+        };
+        row("no file", QByteArray(), u"0000|18|18|*|*|"_s);
+        row("Gras1, Italique0", "[Options]\r\nGras1=1\r\nItalique0=1\r\n", u"0110|18|18|*|*|"_s);
+        row("2 greyed, 7 as 0", "[Options]\nGras0=2\nItalique1=7\n", u"2000|18|18|*|*|"_s);
+        row("24 and 3000", "[Options]\nTaille_Exemple0=24\nTaille_Exemple1=3000\n",
+            u"0000|24|2048|*|*|La Taille maximum est de 2048 Contrôle de Taille des Polices 64"_s);
+        row("10.5 as 10", "[options]\nTaille_Exemple0=10.5\n", u"0000|10|18|*|*|"_s);
+        row("254-character cut", "[Textes]\r\n1\xb0_Ligne=" + QByteArray(300, 'x') + "\r\n",
+            u"0000|18|18|"_s + QString(254, u'x') + u"|*|"_s);
+        row("Windows-1252 by hand", "[Textes]\r\n2\xb0_Ligne=Deuxi\xe8me\r\n",
+            u"0000|18|18|*|Deuxième|"_s);
+        row("a directory in its place", ini, u"0000|18|18|*|*|"_s, "directory");
+        row("unreadable file", ini, u"0000|18|18|*|*|"_s, "unreadable");
+        row("read-only program directory", ini, u"0010|30|18|*|*|"_s, "read-only");
+        row("50 MB of random bytes", random, u"0000|18|18|*|*|"_s);
+        row("NUL bytes",
+            "[Options]\r\nGras0=1\0\r\nItalique0\0=1\r\nTaille_Exemple0=2\0"
+            "4\r\n[Textes]\r\n1\xb0_Ligne=a\0b\r\n"_ba,
+            u"1000|2|18|a\0b|*|"_s);
+        row("very long lines",
+            "; " + QByteArray(8'000'000, 'x')
+                + "\n[Options]\nItalique0=1\nGras0=" + QByteArray(1'000'000, '1')
+                + "\n[Textes]\n1\xb0_Ligne=" + QByteArray(1000, '\xe9') + "\n",
+            u"0010|18|18|"_s + QString(254, u'é') + u"|*|"_s);
+        row("duplicate sections and keys",
+            "[Options]\nGras0=1\ngras0=0\n[Textes]\n1\xb0_Ligne=un\n"
+            "[OPTIONS]\nItalique0=1\n[Textes]\n1\xb0_Ligne=deux\n",
+            u"1000|18|18|un|*|"_s);
     }
 
-    void storedSettings()
+    void settingsFiles()
     {
+        QFETCH(QString, setup);
         QFETCH(QByteArray, ini);
         QFETCH(QString, shown);
         Harness h;
-        if (!ini.isNull())
+        const QString path = h.iniPath();
+        auto unlock = qScopeGuard([&] { lockDirectory(h.dir.path(), false); });
+        if (setup == u"directory")
+            QVERIFY(QDir().mkdir(path));
+        else if (!ini.isNull())
             h.writeIni(ini);
-        h.start({ u"Arial"_qs });
+        // Root reads any file: the program then runs as nobody, who may not.
+        const bool unreadable = setup == u"unreadable";
+        if (unreadable)
+            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner)
+                && QFile::setPermissions(h.dir.path(), QFileDevice::Permissions(0x7777))
+                && (geteuid() || !seteuid(65534)));
+        if (setup == u"read-only" && !lockDirectory(h.dir.path(), true))
+            QSKIP("the directory cannot be locked here");
+        h.start({ u"Arial"_s, u"DejaVu Sans"_s });
         QString actual;
         for (const char *box : { "Gras0", "Gras1", "Italique0", "Italique1" })
             actual += QString::number(h.find<VbCheckBox>(QLatin1String(box))->Value());
         for (int i = 0; i < 2; ++i) {
-            const QFont font = h.find<QLabel>(u"Exemple%1"_qs.arg(i))->font();
+            const QFont font = h.find<QLabel>(u"Exemple%1"_s.arg(i))->font();
             QCOMPARE(font.bold(), actual[i] == u'1');
             QCOMPARE(font.italic(), actual[2 + i] == u'1');
-            actual += u'|' + h.find<VbComboBox>(u"Taille_Exemple%1"_qs.arg(i))->Text();
+            actual += u'|' + h.find<VbComboBox>(u"Taille_Exemple%1"_s.arg(i))->Text();
             QCOMPARE(font.pointSizeF(), actual.section(u'|', -1).toDouble());
         }
         const ProgramState &s = h.app->state();
-        actual += u'|' + s.LignesExemple[1] + u'|' + s.LignesExemple[2] + u'|';
+        const QString defaults[] = { {}, u" Portez ce vieux whisky au juge blond qui fume"_s,
+            u"ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_s };
+        for (int i = 1; i <= 2; ++i)
+            actual += u'|' + (s.LignesExemple[i] == defaults[i] ? u"*"_s : s.LignesExemple[i]);
+        actual += u'|';
         for (const auto &box : h.messages.asked)
-            actual += u"%1 %2 %3"_qs.arg(box.text, box.title).arg(box.style);
+            actual += u"%1 %2 %3"_s.arg(box.text, box.title).arg(box.style);
         QCOMPARE(actual, shown);
         QCOMPARE(
-            h.find<QLabel>(u"Exemple1"_qs)->text(), s.LignesExemple[1] + u' ' + s.LignesExemple[2]);
-        QCOMPARE(QFile::exists(h.iniPath()), !ini.isNull());
-        QCOMPARE(h.readIni(), ini);
+            h.find<QLabel>(u"Exemple1"_s)->text(), s.LignesExemple[1] + u' ' + s.LignesExemple[2]);
+        if (setup.isEmpty() && !ini.contains('\0')) { // a "1\0" read as 1 is written as "1"
+            QCOMPARE(QFile::exists(path), !ini.isNull());
+            QCOMPARE(h.readIni(), ini);
+        }
+        const qsizetype messages = h.messages.asked.size();
+        auto *gras = h.find<VbCheckBox>(u"Gras0"_s);
+        while (gras->Value() != 1)
+            gras->click();
+        h.find<VbListBox>(u"Liste0"_s)->setFocus();
+        QTest::keyClick(h.find<VbListBox>(u"Liste0"_s), Qt::Key_Down);
+        QCOMPARE(h.find<QLabel>(u"Exemple0"_s)->font().family(), u"DejaVu Sans"_s);
+        QVERIFY(h.find<QLabel>(u"Exemple0"_s)->font().bold()); // kept in memory
+        QCOMPARE(h.messages.asked.size(), messages);
+        QVERIFY(!unreadable || getuid() || !seteuid(0));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        unlock.dismiss();
+        lockDirectory(h.dir.path(), false);
+        if (setup.isEmpty()) {
+            const ProfileDocument old = ProfileDocument::fromBytes(ini),
+                                  now = ProfileDocument::fromBytes(h.readIni());
+            QCOMPARE(now.value(u"Options", u"Gras0"), u"1"_s);
+            for (const QString &key :
+                { u"Italique0"_s, u"Taille_Exemple0"_s, u"Taille_Exemple1"_s, u"Gras1"_s })
+                QCOMPARE(now.value(u"Options", key), old.value(u"Options", key));
+            QCOMPARE(now.value(u"Textes", u"1°_Ligne"), old.value(u"Textes", u"1°_Ligne"));
+        } else {
+            QCOMPARE(h.readIni(), setup == u"directory" ? QByteArray() : ini);
+        }
     }
 
     void leadingNumber_data()
@@ -237,90 +301,6 @@ private Q_SLOTS:
         QCOMPARE(app.polPpal()->findChild<VkFrame *>(u"Cadre_Exemple0"_qs)->Caption(),
             QFontInfo(QFont(liste0->List(0).section(u' ', 1))).family());
         QVERIFY(messages.asked.isEmpty());
-    }
-
-    // Settings files the program cannot use as they are: it starts without a message, shows
-    // what it can read, and a changed option takes effect even where it cannot be written.
-    // What is shown: Gras0, Italique0, Taille_Exemple0 and 1°_Ligne.
-    void programRunsOn_data()
-    {
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("shown");
-        const QByteArray ini = "[Options]\r\nItalique0=1\r\nTaille_Exemple0=30\r\n";
-        const QString line = u" Portez ce vieux whisky au juge blond qui fume"_s;
-        QByteArray random(50'000'000, Qt::Uninitialized);
-        QRandomGenerator(61161).fillRange(
-            reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
-        QTest::newRow("a directory in its place") << u"directory"_s << ini << u"0|0|18|"_s + line;
-        QTest::newRow("unreadable file") << u"unreadable"_s << ini << u"0|0|18|"_s + line;
-        QTest::newRow("read-only program directory")
-            << u"read-only"_s << ini << u"0|1|30|"_s + line;
-        QTest::newRow("50 MB of random bytes") << u"file"_s << random << u"0|0|18|"_s + line;
-        QTest::newRow("NUL bytes")
-            << u"file"_s
-            << "[Options]\r\nGras0=1\0\r\nItalique0\0=1\r\nTaille_Exemple0=2\0"
-               "4\r\n[Textes]\r\n1\xb0_Ligne=a\0b\r\n"_ba
-            << u"1|0|2|a\0b"_s;
-        QTest::newRow("very long lines") << u"file"_s
-                                         << "; " + QByteArray(8'000'000, 'x')
-                + "\n[Options]\nItalique0=1\nGras0=" + QByteArray(1'000'000, '1')
-                + "\n[Textes]\n1\xb0_Ligne=" + QByteArray(1000, '\xe9') + "\n"
-                                         << u"0|1|18|"_s + QString(254, u'é');
-        QTest::newRow("duplicate sections and keys")
-            << u"file"_s
-            << "[Options]\nGras0=1\ngras0=0\n[Textes]\n1\xb0_Ligne=un\n[OPTIONS]\nItalique0=1\n[Textes]\n1\xb0_Ligne=deux\n"_ba
-            << u"1|0|18|un"_s;
-    }
-
-    void programRunsOn()
-    {
-        QFETCH(QString, setup);
-        QFETCH(QByteArray, content);
-        QFETCH(QString, shown);
-        Harness h;
-        const QString path = h.iniPath();
-        auto unlock = qScopeGuard([&] { lockDirectory(h.dir.path(), false); });
-        if (setup == u"directory")
-            QVERIFY(QDir().mkdir(path));
-        else
-            h.writeIni(content);
-        // Root reads any file: the program then runs as nobody, who may not.
-        const bool unreadable = setup == u"unreadable";
-        if (unreadable)
-            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner)
-                && QFile::setPermissions(h.dir.path(), QFileDevice::Permissions(0x7777))
-                && (geteuid() || !seteuid(65534)));
-        if (setup == u"read-only" && !lockDirectory(h.dir.path(), true))
-            QSKIP("the directory cannot be locked here");
-        h.start({ u"Arial"_s, u"DejaVu Sans"_s });
-        auto *gras = h.find<VbCheckBox>(u"Gras0"_s);
-        QCOMPARE(u"%1|%2|%3|%4"_s.arg(gras->Value())
-                     .arg(h.find<VbCheckBox>(u"Italique0"_s)->Value())
-                     .arg(h.find<VbComboBox>(u"Taille_Exemple0"_s)->Text(),
-                         h.app->state().LignesExemple[1]),
-            shown);
-        while (gras->Value() != 1)
-            gras->click();
-        h.find<VbListBox>(u"Liste0"_s)->setFocus();
-        QTest::keyClick(h.find<VbListBox>(u"Liste0"_s), Qt::Key_Down);
-        QCOMPARE(h.find<QLabel>(u"Exemple0"_s)->font().family(), u"DejaVu Sans"_s);
-        QVERIFY(h.find<QLabel>(u"Exemple0"_s)->font().bold()); // kept in memory
-        QVERIFY(h.messages.asked.isEmpty());
-        QVERIFY(!unreadable || getuid() || !seteuid(0));
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        unlock.dismiss();
-        lockDirectory(h.dir.path(), false);
-        if (setup == u"file") { // written, every other setting as it was
-            const ProfileDocument old = ProfileDocument::fromBytes(content),
-                                  now = ProfileDocument::fromBytes(h.readIni());
-            QCOMPARE(now.value(u"Options", u"Gras0"), u"1"_s);
-            for (const QString &key : { u"Italique0"_s, u"Taille_Exemple0"_s })
-                QCOMPARE(now.value(u"Options", key), old.value(u"Options", key));
-            QCOMPARE(now.value(u"Textes", u"1°_Ligne"), old.value(u"Textes", u"1°_Ligne"));
-        } else {
-            QCOMPARE(h.readIni(), setup == u"directory" ? QByteArray() : content);
-        }
     }
 };
 
