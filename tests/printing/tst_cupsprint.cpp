@@ -1,7 +1,7 @@
-// The printing road on the real printer service, through CUPS or into a PDF file where the
-// system has no printer, and its faults. scripts/test.sh starts a private cupsd with a default
-// queue (jobs kept in TYPOVISE_CUPS_OUTPUT), a fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in
-// TYPOVISE_CUPS_FAULT_OUTPUT) and a command that stops and starts it (TYPOVISE_CUPSD_CONTROL).
+// Printing on the real printer service, through CUPS or into a PDF file, and its faults.
+// scripts/test.sh starts a private cupsd with a default queue (jobs in TYPOVISE_CUPS_OUTPUT), a
+// fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in ..._OUTPUT) and TYPOVISE_CUPSD_CONTROL
+// stop|start.
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "main_window/PolPpal.h"
@@ -47,6 +47,8 @@ std::pair<QString, int> waitForPdf(const QString &dir, const QStringList &before
     return {};
 }
 
+using Case = std::tuple<QString, int, int, QString, bool>;
+
 // Stops the scheduler when the run has output a given number of lines.
 struct StoppingPrinter : QtPrinterService
 {
@@ -63,6 +65,8 @@ struct StoppingPrinter : QtPrinterService
 
 } // namespace
 
+Q_DECLARE_METATYPE(Case)
+
 class TestCupsPrint : public QObject
 {
     Q_OBJECT
@@ -71,46 +75,36 @@ class TestCupsPrint : public QObject
 private Q_SLOTS:
     void printing_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("k"); // 1 samples, 4 numbers
-        QTest::addColumn<QString>("size");
-        QTest::addColumn<QString>("mend"); // what lets a held or refused catalogue through
-        QTest::addColumn<bool>("fails");
+        // Fault; 1 samples, 4 numbers; size; what lets a held or refused job through; fails.
+        QTest::addColumn<Case>("row");
         const QString none;
-        QTest::newRow("names numbered") << none << 4 << u"12"_s << none << false;
-        QTest::newRow("samples") << none << 1 << u"20"_s << none << false;
-        QTest::newRow("large samples numbered") << none << 5 << u"150"_s << none << false;
-        QTest::newRow("no printer, directory gone") << u"gone"_s << 0 << u"12"_s << none << true;
-        QTest::newRow("stopped queue")
-            << u"cupsdisable"_s << 1 << u"12"_s << u"cupsenable"_s << false;
-        QTest::newRow("queue rejects jobs")
-            << u"cupsreject"_s << 1 << u"12"_s << u"cupsaccept"_s << true;
-        QTest::newRow("cupsd stopped during the run")
-            << u"stop"_s << 1 << u"12"_s << u"start"_s << true;
-        QTest::newRow("size 2048, complete list")
-            << u"complete"_s << 1 << u"2048"_s << none << false;
-        QTest::newRow("a font that cannot be loaded") << u"font"_s << 1 << u"12"_s << none << false;
+        QTest::newRow("names numbered") << Case { none, 4, 12, none, false };
+        QTest::newRow("samples") << Case { none, 1, 20, none, false };
+        QTest::newRow("large samples numbered") << Case { none, 5, 150, none, false };
+        QTest::newRow("no printer, directory gone") << Case { u"gone"_s, 0, 12, none, true };
+        QTest::newRow("stopped queue") << Case { u"cupsdisable"_s, 1, 12, u"cupsenable"_s, false };
+        QTest::newRow("queue rejecting") << Case { u"cupsreject"_s, 1, 12, u"cupsaccept"_s, true };
+        QTest::newRow("cupsd stopped mid-run") << Case { u"stop"_s, 1, 12, u"start"_s, true };
+        QTest::newRow("size 2048, complete list") << Case { u"complete"_s, 1, 2048, none, false };
+        QTest::newRow("a font that cannot be loaded") << Case { u"font"_s, 1, 12, none, false };
     }
     // The page count the dialog estimated, the fonts and the text, or the failure message and
     // nothing left behind; once a fault is mended the same dialog prints one whole catalogue.
     void printing()
     {
-        QFETCH(QString, fault);
-        QFETCH(int, k);
-        QFETCH(QString, size);
-        QFETCH(QString, mend);
-        QFETCH(bool, fails);
+        QFETCH(Case, row);
+        const auto &[fault, k, size, mend, fails] = row;
         const QString queue = qEnvironmentVariable("TYPOVISE_CUPS_FAULT_QUEUE");
         const QString cupsd = qEnvironmentVariable("TYPOVISE_CUPSD_CONTROL");
-        if (fault == u"gone"_s ? !m_queueDir.isEmpty() : !fault.isEmpty() && queue.isEmpty())
+        const bool faulty = !fault.isEmpty() && fault != u"gone"_s; // on the fault queue
+        if (faulty ? queue.isEmpty() : fault == u"gone"_s && !m_queueDir.isEmpty())
             QSKIP("this fault needs no printer, or the fault queue of scripts/test.sh");
         QTemporaryDir temp, program; // where print jobs wait, so that leftovers show
-        if (!fault.isEmpty() && fault != u"gone"_s)
+        if (faulty)
             qputenv("LPDEST", queue.toLocal8Bit()),
                 qputenv("TMPDIR", QFile::encodeName(temp.path()));
-        const QString jobs = fault.isEmpty() || fault == u"gone"_s
-            ? m_queueDir
-            : qEnvironmentVariable("TYPOVISE_CUPS_FAULT_OUTPUT");
+        const QString jobs
+            = faulty ? qEnvironmentVariable("TYPOVISE_CUPS_FAULT_OUTPUT") : m_queueDir;
         const QString output = jobs.isEmpty() ? program.path() : jobs;
         const auto control = [&](const QString &command) {
             const bool scheduler = command == u"stop"_s || command == u"start"_s;
@@ -125,8 +119,7 @@ private Q_SLOTS:
         });
         QVERIFY(!fault.startsWith(u"cups"_s) || control(fault));
 
-        // DejaVu Sans renamed "Broken Face", registered while sound, then overwritten with bytes
-        // no font engine reads, as when a font is damaged while the program runs.
+        // A font registered while sound, then damaged while the program runs.
         int font = -1;
         QFile file(temp.filePath(u"fonts/broken.ttf"_s)),
             source(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
@@ -172,10 +165,9 @@ private Q_SLOTS:
         in(u"Option_LC%1"_s.arg(k & 1))->click();
         in(u"Avec_No%1"_s.arg(k >> 2))->click();
         dialog->findChild<QLineEdit *>(u"Texte1"_s)->setText(u"Catalogue d'essai"_s);
-        dialog->findChild<VbComboBox *>(u"Taille_Police"_s)->setText(size);
+        dialog->findChild<VbComboBox *>(u"Taille_Police"_s)->setText(QString::number(size));
         const int estimate = dialog->findChild<QLabel *>(u"Estim_Pages"_s)->text().toInt();
-        QVERIFY(
-            size != u"2048"_s || estimate == names.size() + 1); // each block on a page of its own
+        QVERIFY(size != 2048 || estimate == names.size() + 1); // a page for each block
         if (fault == u"gone"_s)
             QVERIFY(QDir(program.path()).removeRecursively());
         const QStringList before = QDir(output).entryList();
@@ -191,15 +183,14 @@ private Q_SLOTS:
                 QTest::mouseClick(in(u"Impression"_s), Qt::LeftButton);
         }
         // Told of the failure once, or of the PDF file's place; nothing of a printer's job.
-        QStringList told;
-        for (const ScriptedMessages::Box &box : messages.asked)
-            told << box.text;
-        QCOMPARE(told,
-            fails ? QStringList { u"Défaut d'impression! Corrigez et recommencez."_s }
-                : jobs.isEmpty()
-                ? QStringList { u"Aucune imprimante n'est installée : le catalogue a été enregistré dans le fichier\n"_s
-                    + printer.lastPdfFile() }
-                : QStringList());
+        const QString pdfTold = u"Aucune imprimante n'est installée : le catalogue a été "
+                                u"enregistré dans le fichier\n"_s
+            + printer.lastPdfFile();
+        QCOMPARE(messages.asked.size(), int(fails || jobs.isEmpty()));
+        QCOMPARE(messages.asked.value(0).text,
+            fails                ? u"Défaut d'impression! Corrigez et recommencez."_s
+                : jobs.isEmpty() ? pdfTold
+                                 : QString());
         QCOMPARE(QFileInfo::exists(program.path()), fault != u"gone"_s); // no half file
         if (fails && mend.isEmpty())
             return;
@@ -215,7 +206,7 @@ private Q_SLOTS:
         QCOMPARE(text.count(u"Catalogue d'essai"_s), 1);
         for (const QString &name : names)
             QVERIFY2(text.contains(name), qPrintable(name));
-        QCOMPARE(text.contains(u"Portez"_s), k & 1 && size != u"2048"_s);
+        QCOMPARE(text.contains(u"Portez"_s), k & 1 && size != 2048);
         QVERIFY(QFile::remove(pdf));
     }
 
