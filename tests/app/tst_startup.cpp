@@ -93,12 +93,10 @@ private Q_SLOTS:
         // Entry 0 highlighted, Ajouter and Imprimer enabled; then the pane-1 label, the removal
         // commands and "Liste Sélection" hidden or disabled, and no settings file.
         QString flags;
+        auto w = [&](const char *name) { return h.find<QWidget>(QLatin1String(name)); };
         for (bool on : { liste0->ListIndex() == 0, count && liste0->Selected(0),
-                 h.find<VkCommand>(u"Ajoute"_qs)->isEnabled(),
-                 h.find<VkCommand>(u"Imprimer"_qs)->isEnabled(),
-                 h.find<QLabel>(u"Exemple1"_qs)->isVisible(),
-                 h.find<VkCommand>(u"Enleve"_qs)->isVisible(),
-                 h.find<VkCommand>(u"Enleve_Tout"_qs)->isVisible(),
+                 w("Ajoute")->isEnabled(), w("Imprimer")->isEnabled(), w("Exemple1")->isVisible(),
+                 w("Enleve")->isVisible(), w("Enleve_Tout")->isVisible(),
                  h.app->polImprim()->choixListe(1)->isEnabled(), QFile::exists(h.iniPath()) })
             flags += on ? u'1' : u'0';
         QCOMPARE(flags, count ? u"111100000"_qs : u"000000000"_qs);

@@ -48,28 +48,25 @@ private Q_SLOTS:
     void write_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        auto row = [](const char *name, const QByteArray &before, const QString &value,
-                       const QByteArray &after, const QString &section = u"S"_s) {
-            QTest::newRow(name) << before << section << value << after;
-        };
-        row("new file, En-Tête", QByteArray(), u"Catalogue"_s, "[En-T\xEAte]\r\nk=Catalogue\r\n"_ba,
-            u"En-Tête"_s);
-        row("in place, case ignored", "; a\n[A]\nk=1\n\n[s]\n  K = old \n;n\nj=\xE9\nxx\n"_ba,
-            u"new"_s, "; a\n[A]\nk=1\n\n[s]\nk=new\n;n\nj=\xE9\nxx\n"_ba);
-        row("added, CRLF", "[S]\r\na=1\r\n\r\n[T]\r\nc=3"_ba, u"v"_s,
-            "[S]\r\na=1\r\nk=v\r\n\r\n[T]\r\nc=3"_ba);
-        row("1252 stays 1252", "[S]\r\nj=\xE9\r\n"_ba, u"€"_s, "[S]\r\nj=\xE9\r\nk=\x80\r\n"_ba);
-        row("outside 1252: all UTF-8", "[S]\r\nj=\xE9\r\n"_ba, u"Ω"_s,
-            "[S]\r\nj=\xC3\xA9\r\nk=\xCE\xA9\r\n"_ba);
+        QTest::newRow("new file") << QByteArray() << u"Catalogue"_s
+                                  << "[En-T\xEAte]\r\nk=Catalogue\r\n"_ba;
+        QTest::newRow("in place, case ignored")
+            << "; a\n[A]\nk=1\n\n[EN-T\xCATE]\n  K = old \n;n\nj=\xE9\nxx\n"_ba << u"new"_s
+            << "; a\n[A]\nk=1\n\n[EN-T\xCATE]\nk=new\n;n\nj=\xE9\nxx\n"_ba;
+        QTest::newRow("added, CRLF") << "[En-T\xEAte]\r\na=1\r\n\r\n[T]\r\nc=3"_ba << u"v"_s
+                                     << "[En-T\xEAte]\r\na=1\r\nk=v\r\n\r\n[T]\r\nc=3"_ba;
+        QTest::newRow("1252 stays 1252")
+            << "[A]\r\nj=\xE9\r\n"_ba << u"€"_s << "[A]\r\nj=\xE9\r\n[En-T\xEAte]\r\nk=\x80\r\n"_ba;
+        QTest::newRow("outside 1252: UTF-8")
+            << "[A]\r\nj=\xE9\r\n"_ba << u"Ω"_s
+            << "[A]\r\nj=\xC3\xA9\r\n[En-T\xC3\xAAte]\r\nk=\xCE\xA9\r\n"_ba;
     }
 
     void write()
     {
         QFETCH(QByteArray, before);
-        QFETCH(QString, section);
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
@@ -77,9 +74,9 @@ private Q_SLOTS:
         QFile f(path);
         QVERIFY(before.isNull() || (f.open(QIODevice::WriteOnly) && f.write(before) >= 0));
         f.close();
-        QVERIFY(ProfileFile::writeString(path, section, u"k", value));
+        QVERIFY(ProfileFile::writeString(path, u"En-Tête", u"k", value));
         QCOMPARE(bytes(path), after);
-        QCOMPARE(ProfileFile::readString(path, section, u"K", {}), value);
+        QCOMPARE(ProfileFile::readString(path, u"en-tête", u"K", {}), value);
     }
 
     // Replaced by a rename, never rewritten in place: a hard link keeps the old file whole.

@@ -18,5 +18,9 @@ public:
     QList<Answer> answers;
     QList<Box> asked;
 
-    Answer MsgBox(const QString &text, int style, const QString &title) override;
+    Answer MsgBox(const QString &text, int style, const QString &title) override
+    {
+        asked.append({ text, style, title });
+        return answers.isEmpty() ? (style == Question ? Yes : Ok) : answers.takeFirst();
+    }
 };

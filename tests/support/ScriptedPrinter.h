@@ -21,7 +21,7 @@ public:
     QStringList fonts;
     std::function<void()> onFontCount; // before each count is given
     std::function<void(int)> onFontQuery; // before the name of font i is given
-    // Twips per line; 20 per point by default, so that a 12-point line is 240 twips.
+    // Twips per line: 20 per point by default.
     std::function<double(const Font &, const QString &)> height
         = [](const Font &f, const QString &) { return f.size * 20.0; };
     double pageHeight = 15840.0; // 11 inches
