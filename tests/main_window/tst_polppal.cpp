@@ -221,8 +221,6 @@ private Q_SLOTS:
         QCOMPARE(seen.join(u' '), sizes);
         QCOMPARE(box->Text(), messages || typed == u"↓" ? saved : typed.left(32767));
         QCOMPARE(m_h->messages.asked.size(), messages);
-        for (const auto &asked : m_h->messages.asked)
-            QCOMPARE(asked.text, u"La Taille maximum est de 2048"_qs);
         QCOMPARE(exemple(1)->font().pointSizeF(), 18.0);
         QVERIFY(!QFile::exists(m_h->iniPath()));
         liste(0)->setFocus(Qt::TabFocusReason);
