@@ -64,15 +64,13 @@ private Q_SLOTS:
         QCOMPARE(liste0->ListCount(), count);
         for (int i = 0; i < count; ++i)
             QVERIFY(liste0->List(i).endsWith(QString::number(i).rightJustified(4, u'0')));
-        QCOMPARE(liste0->List(0), first);
-        QCOMPARE(liste0->List(count - 1), last);
+        QCOMPARE(liste0->List(0) + u'|' + liste0->List(count - 1), first + u'|' + last);
         // The pane's title is the real name of the font that stands in for the missing one.
         auto *exemple0 = h.find<QLabel>(u"Exemple0"_qs);
         QCOMPARE(h.find<VkFrame>(u"Cadre_Exemple0"_qs)->Caption(),
             count ? QFontInfo(QFont(u"Font 0000"_qs)).family() : u"Liste"_qs);
         QCOMPARE(exemple0->font().family() == u"Font 0000"_qs, count > 0);
-        // Entry 0 highlighted, Ajouter and Imprimer enabled; then the pane-1 label, the removal
-        // commands and "Liste Sélection" hidden or disabled, and no settings file.
+        // Highlight on entry 0, commands enabled; nothing of the selection shown; no file.
         QString flags;
         auto w = [&](const char *name) { return h.find<QWidget>(QLatin1String(name)); };
         for (bool on : { liste0->ListIndex() == 0, count && liste0->Selected(0),
@@ -94,10 +92,8 @@ private Q_SLOTS:
         }
     }
 
-    // The start-up on a settings file, or what stands in its place: Gras0 Gras1 Italique0
-    // Italique1, the sizes, the sample lines (* for the default) and the messages shown. It
-    // writes nothing new; a click on Gras0 then takes effect, and is written where it can be
-    // without touching the other settings.
+    // Gras0 Gras1 Italique0 Italique1|sizes|sample lines (* default)|messages at start-up; then a
+    // click on Gras0 takes effect, and is written where it can be, the rest kept.
     void settingsFiles_data()
     {
         QTest::addColumn<QString>("setup");
@@ -237,19 +233,17 @@ private Q_SLOTS:
 
     void closing_data()
     {
-        QTest::addColumn<bool>("byCloseBox");
         QTest::addColumn<int>("answer");
-        for (bool box : { true, false })
-            for (int answer : { MessageBoxes::No, MessageBoxes::Yes })
-                QTest::addRow("%s, %s", box ? "close box" : "Quitter",
-                    answer == MessageBoxes::Yes ? "Yes" : "No")
-                    << box << answer;
+        QTest::newRow("close box, No") << int(MessageBoxes::No);
+        QTest::newRow("close box, Yes") << int(MessageBoxes::Yes);
+        QTest::newRow("Quitter, No") << int(MessageBoxes::No);
+        QTest::newRow("Quitter, Yes") << int(MessageBoxes::Yes);
     }
 
     void closing()
     {
-        QFETCH(bool, byCloseBox);
         QFETCH(int, answer);
+        const bool byCloseBox = QByteArray(QTest::currentDataTag()).startsWith("close");
         Harness h;
         h.start({ u"Arial"_qs });
         QSignalSpy ended(h.app.get(), &Typovise::fin);

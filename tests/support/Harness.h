@@ -1,5 +1,4 @@
-// The whole program in-process on a scripted printer and scripted message boxes, in its own
-// program directory; controls are found by name.
+// The whole program in-process on scripted services, in its own program directory.
 #pragma once
 
 #include "ScriptedMessages.h"

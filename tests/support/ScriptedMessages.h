@@ -1,5 +1,4 @@
-// Message boxes answered by the test: each box asked for is recorded; answers are taken in
-// order, then Yes for a question and OK otherwise.
+// Message boxes recorded and answered in order, then Yes to a question and OK otherwise.
 #pragma once
 
 #include "platform/MessageBoxes.h"

@@ -14,20 +14,17 @@ public:
     {
         QString name;
         double size = 0;
-        bool bold = false;
-        bool italic = false;
+        bool bold = false, italic = false;
     };
 
     QStringList fonts;
     std::function<void()> onFontCount; // before each count is given
     std::function<void(int)> onFontQuery; // before the name of font i is given
-    // Twips per line: 20 per point by default.
-    std::function<double(const Font &, const QString &)> height
+    std::function<double(const Font &, const QString &)> height // twips per line
         = [](const Font &f, const QString &) { return f.size * 20.0; };
     double pageHeight = 15840.0; // 11 inches
     int failPrintAt = -1; // index of the Print call that fails, -1 for none
-    bool failEndDoc = false;
-    bool failNewPage = false;
+    bool failEndDoc = false, failNewPage = false;
     QStringList log;
     int printCalls = 0;
     Font current;
