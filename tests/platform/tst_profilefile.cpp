@@ -1,5 +1,3 @@
-// The settings file: exact bytes written, replacement by rename, and a writer killed with
-// SIGKILL at random moments that must leave the file whole, old or new value, other lines kept.
 #include "platform/ProfileFile.h"
 
 #include <QDir>
@@ -44,7 +42,7 @@ class TestProfileFile : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // The exact bytes after writing k into section S: every other line stays as it was.
+    // The exact bytes after writing k into En-Tête; every other line stays as it was.
     void write_data()
     {
         QTest::addColumn<QByteArray>("before");
@@ -92,6 +90,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
+    // A writer killed at random moments must leave the file whole: old or new value, rest kept.
     void killedWriterLeavesAWholeFile()
     {
         QTemporaryDir dir;
