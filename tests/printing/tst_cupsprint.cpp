@@ -111,7 +111,8 @@ private Q_SLOTS:
             return scheduler ? run(cupsd, { command }) : run(command, { queue });
         };
         const auto restore = qScopeGuard([&] {
-            if (!queue.isEmpty() && !run(u"lpstat"_s, { u"-r"_s }))
+            QString state; // lpstat succeeds whether or not the scheduler runs
+            if (faulty && run(u"lpstat"_s, { u"-r"_s }, &state) && state.contains(u"not"_s))
                 control(u"start"_s);
             control(u"cupsenable"_s), control(u"cupsaccept"_s),
                 run(u"cancel"_s, { u"-a"_s, queue });
