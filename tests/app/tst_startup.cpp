@@ -1,4 +1,5 @@
 #include "Harness.h"
+#include "app/BusyCursor.h"
 #include "app/PolCharge.h"
 #include "app/TextHelpers.h"
 #include "platform/Controls.h"
@@ -11,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <algorithm>
 #include <limits>
 #include <unistd.h>
@@ -258,6 +260,35 @@ private Q_SLOTS:
             u"Quitter l'application ?|Contrôle de Fermeture|36"_qs);
         QCOMPARE(ended.count(), answer == MessageBoxes::Yes ? 1 : 0);
         QVERIFY(h.ppal()->isVisible()); // on No it stays; on Yes the owner ends the program
+    }
+
+    void busyCursorIsAStateNotAStack()
+    {
+        QGuiApplication::setOverrideCursor(Qt::CrossCursor); // whatever was in force before
+        Curseur_Attente();
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        Curseur_Attente();
+        Curseur_Normal();
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void yesAndNoInTheSystemLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("yesNo");
+        QTest::newRow("French") << u"fr_FR"_qs << u"&Oui|&Non"_qs;
+        QTest::newRow("German") << u"de_DE"_qs << u"&Ja|&Nein"_qs;
+    }
+
+    void yesAndNoInTheSystemLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, yesNo);
+        QTranslator translator;
+        QVERIFY(Typovise::chargerTraductionsQt(translator, QLocale(locale)));
+        QCOMPARE(translator.translate("QPlatformTheme", "&Yes") + u'|'
+                + translator.translate("QPlatformTheme", "&No"),
+            yesNo);
     }
 
     void realFontsOnTheRealPrinterService()
