@@ -71,8 +71,9 @@ class TestPrinting : public QObject
     }
 
     // Words run in turn: select (the second font into the selection), open, close, restart,
-    // set:X (ticked by the program), focus:X, away:X (another application takes the focus),
-    // pick:X (one step down its list), type:X:text (over the whole field), or a button.
+    // forget (the settings file and the estimates), set:X (ticked by the program), focus:X,
+    // away:X (another application takes the focus), pick:X (one step down its list),
+    // type:X:text (over the whole field), or a button to click.
     void play(const QString &script)
     {
         for (const QString &word : script.split(u' ', Qt::SkipEmptyParts)) {
@@ -130,6 +131,8 @@ private Q_SLOTS:
 
     void operationOrder_data()
     {
+        // Options, date (1) and time (2), header text, the header printed, page height, the
+        // entries that open a page.
         QTest::addColumn<OrderRow>("row");
         const QString day = u"Cat le 5 décembre 2026"_s, time = u" à 9:05:07"_s;
         QTest::newRow("names") << OrderRow { 0, 0, u"Cat"_s, u"Cat"_s, 15840, {} };
@@ -322,18 +325,13 @@ Taille_Police picked ; h pick:Taille_Police ; Polices...|00| 18|line 1|line 2|10
         };
         const ProgramState &s = m_h->app->state();
         const QString seen = QStringList { edit(u"Texte1"_s)->text(),
-            u"%1%2"_s.arg(on(u"Date_Heure0")).arg(on(u"Date_Heure1")),
+            QString::asprintf("%d%d", on(u"Date_Heure0"), on(u"Date_Heure1")),
             edit(u"Taille_Police"_s)->text(), edit(u"Ligne_Exemple1"_s)->text(),
             edit(u"Ligne_Exemple2"_s)->text(),
-            u"%1%2%3%4"_s.arg(on(u"Ch_Liste1"))
-                .arg(on(u"Option_LC1"))
-                .arg(on(u"Espace_Pol1"))
-                .arg(on(u"Avec_No1")),
-            u"%1%2%3%4%5"_s.arg(s.ListeImprimee)
-                .arg(s.AvecExemple)
-                .arg(s.ApercuExemple)
-                .arg(s.EspacePolices)
-                .arg(s.AvecNumero),
+            QString::asprintf("%d%d%d%d", on(u"Ch_Liste1"), on(u"Option_LC1"), on(u"Espace_Pol1"),
+                on(u"Avec_No1")),
+            QString::asprintf("%d%d%d%d%d", s.ListeImprimee, s.AvecExemple, s.ApercuExemple,
+                s.EspacePolices, s.AvecNumero),
             control(u"Modele"_s)->property("cell").toString() }
                                  .join(u'|');
         QCOMPARE(lines(seen), row[1]);
