@@ -211,6 +211,45 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(pdf));
     }
 
+    // Sizes the font system cannot take are measured at the smallest or the largest it takes.
+    void sizesOutOfRange()
+    {
+        QTemporaryDir dir;
+        QtPrinterService printer(dir.path());
+        printer.setFontName(u"Liberation Sans"_s);
+        const auto at = [&printer](double size) {
+            printer.setFontSize(size);
+            return printer.TextHeight(u"Test"_s);
+        };
+        const double smallest = at(1), largest = at(2048);
+        QVERIFY(smallest > 0 && largest > 1000 * smallest);
+        for (double size : { 0.0, -5.0, -1e300, qQNaN() })
+            QCOMPARE(at(size), smallest);
+        QCOMPARE(at(1e9), largest);
+        QCOMPARE(at(qInf()), largest);
+    }
+
+    // A catalogue started within the same second as a file already there gets a name of its
+    // own: nothing the user kept is ever overwritten.
+    void pdfNeverOverwrites()
+    {
+        QTemporaryDir dir;
+        QtPrinterService printer(dir.path());
+        if (!printer.printsToPdf())
+            QSKIP("a default printer exists: catalogues go to it, not to a file");
+        printer.setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
+        QFile kept(dir.filePath(u"Typovise 2026-12-05 09-05-07.pdf"_s));
+        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+        kept.close();
+        for (const QString &name : { u"Typovise 2026-12-05 09-05-07 (2).pdf"_s,
+                 u"Typovise 2026-12-05 09-05-07 (3).pdf"_s }) {
+            QVERIFY(printer.Print(u"Catalogue"_s) && printer.EndDoc());
+            QCOMPARE(printer.lastPdfFile(), dir.filePath(name));
+        }
+        QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "kept");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
     // The estimate counts a spacing line after the last entry, which is never printed: blocks
     // that fill a page with less than that line to spare are estimated at two pages, print on one.
     void lastSpacingLineOnlyInTheEstimate()

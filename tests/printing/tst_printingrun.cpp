@@ -55,6 +55,7 @@ class TestPrinting : public QObject
     std::unique_ptr<Harness> m_h;
     PolImprim *m_dialog = nullptr;
     QStringList m_estimates; // each estimate (header measured first): size used, size saved
+    bool m_blind = false; // the printer measures no font
 
     template <typename T = QWidget> T *control(const QString &name) const
     {
@@ -72,13 +73,15 @@ class TestPrinting : public QObject
 
     // Words run in turn: select (the second font into the selection), open, close, restart,
     // forget (the settings file and the estimates), set:X (ticked by the program), focus:X,
-    // away:X (another application takes the focus), pick:X (one step down its list),
-    // type:X:text (over the whole field), or a button to click.
+    // away:X (another application takes the focus), blind (the printer measures nothing), pick:X
+    // (one step down its list), type:X:text (over the whole field), or a button to click.
     void play(const QString &script)
     {
         for (const QString &word : script.split(u' ', Qt::SkipEmptyParts)) {
             const QString verb = word.section(u':', 0, 0), name = word.section(u':', 1, 1);
-            if (verb == u"select"_s) {
+            if (verb == u"blind"_s) {
+                m_blind = true;
+            } else if (verb == u"select"_s) {
                 m_h->find<VbListBox>(u"Liste0"_s)->setSelected(1, true);
                 QTest::mouseClick(m_h->find<VkCommand>(u"Ajoute"_s), Qt::LeftButton);
             } else if (verb == u"open"_s) {
@@ -119,13 +122,14 @@ private Q_SLOTS:
     void init()
     {
         m_h = std::make_unique<Harness>();
+        m_blind = false;
         m_h->start({ u"Arial"_s, u"DejaVu Sans"_s, u"Liberation Mono"_s, u"Times"_s });
         m_h->printer.height = [this](const ScriptedPrinter::Font &f, const QString &) {
             const QString saved = ProfileFile::readString(
                 m_h->iniPath(), u"TaillePolice", u"Taille", u"none"_s, 254);
             if (f.size == 15 && f.bold)
                 m_estimates << u"%1:%2"_s.arg(m_h->app->state().TaillePolice).arg(saved);
-            return f.size * 20;
+            return m_blind ? -1.0 : f.size * 20;
         };
     }
 
@@ -305,6 +309,8 @@ Ligne_Exemple left ; h type:Ligne_Exemple2:Zoé focus:Texte1 ; Polices...|00|12|
 Taille_Police picked ; h pick:Taille_Police ; Polices...|00| 18|line 1|line 2|1000|10000|0 ; 18:none ; [Textes]¶1°_Ligne= line 1¶2°_Ligne=line 2¶[TaillePolice]¶Taille=18¶ ;
 3000 typed ; h type:Taille_Police:3000 ; Polices...|00|2048|line 1|line 2|1000|10000|0 ; 3:none 30:3 300:30 2048:300 2048:2048 ; [Textes]¶1°_Ligne= line 1¶2°_Ligne=line 2¶[TaillePolice]¶Taille=2048¶ ; La Taille maximum est de 2048
 10,5 typed ; h type:Taille_Police:10,5 ; Polices...|00|10,5|line 1|line 2|1000|10000|0 ; 1:none 10:1 10:10 10:10 ; [Textes]¶1°_Ligne= line 1¶2°_Ligne=line 2¶[TaillePolice]¶Taille=10¶ ;
+minus typed ; h type:Taille_Police:- ; Polices...|00|-|line 1|line 2|1000|10000|0 ; 0:none ; [Textes]¶1°_Ligne= line 1¶2°_Ligne=line 2¶[TaillePolice]¶Taille=0¶ ;
+nothing measurable ; h blind type:Taille_Police:14 ; Polices...|00|14|line 1|line 2|1000|10000|0 ; 1:none 14:1 ; [Textes]¶1°_Ligne= line 1¶2°_Ligne=line 2¶[TaillePolice]¶Taille=14¶ ;
 10.5 typed ; h type:Taille_Police:10.5 ; Polices...|00|10.5|line 1|line 2|1000|10000|0 ; 1:none 10:1 10:10 10.5:10 ; [Textes]¶1°_Ligne= line 1¶2°_Ligne=line 2¶[TaillePolice]¶Taille=10.5¶ ;
 )"_s;
         QTest::addColumn<QStringList>("row");
@@ -339,6 +345,7 @@ Taille_Police picked ; h pick:Taille_Police ; Polices...|00| 18|line 1|line 2|10
         QCOMPARE(lines(QString::fromLatin1(m_h->readIni())).replace(u"\r\n"_s, u"¶"_s), row[3]);
         QCOMPARE(m_h->messages.asked.size(), int(!row[4].isEmpty()));
         QCOMPARE(m_h->messages.asked.value(0).text, row[4]);
+        QCOMPARE(control<QLabel>(u"Estim_Pages"_s)->text() == u"?"_s, m_blind);
     }
 
     void preview_data()
