@@ -272,23 +272,16 @@ private Q_SLOTS:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void yesAndNoInTheSystemLanguage_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("yesNo");
-        QTest::newRow("French") << u"fr_FR"_qs << u"&Oui|&Non"_qs;
-        QTest::newRow("German") << u"de_DE"_qs << u"&Ja|&Nein"_qs;
-    }
-
     void yesAndNoInTheSystemLanguage()
     {
-        QFETCH(QString, locale);
-        QFETCH(QString, yesNo);
-        QTranslator translator;
-        QVERIFY(Typovise::chargerTraductionsQt(translator, QLocale(locale)));
-        QCOMPARE(translator.translate("QPlatformTheme", "&Yes") + u'|'
-                + translator.translate("QPlatformTheme", "&No"),
-            yesNo);
+        for (const auto &[locale, yesNo] :
+            { std::pair { "fr_FR", u"&Oui|&Non"_qs }, std::pair { "de_DE", u"&Ja|&Nein"_qs } }) {
+            QTranslator tr;
+            QVERIFY(Typovise::chargerTraductionsQt(tr, QLocale(QLatin1String(locale))));
+            QCOMPARE(tr.translate("QPlatformTheme", "&Yes") + u'|'
+                    + tr.translate("QPlatformTheme", "&No"),
+                yesNo);
+        }
     }
 
     void realFontsOnTheRealPrinterService()

@@ -266,6 +266,9 @@ private Q_SLOTS:
         QCOMPARE(exemple(1)->font().pointSizeF(), 36.0); // all restored from the file
         QVERIFY(exemple(1)->font().italic() && !exemple(1)->font().bold()
             && !exemple(0)->font().italic());
+        tick("Italique1");
+        QVERIFY(!exemple(1)->font().italic());
+        QCOMPARE(ini(), "[Options]\r\nGras1=0\r\nItalique1=0\r\nTaille_Exemple1=36\r\n");
     }
 };
 

@@ -216,21 +216,17 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QtPrinterService printer(dir.path());
-        printer.setFontName(u"Liberation Sans"_s);
         const auto at = [&printer](double size) {
             printer.setFontSize(size);
             return printer.TextHeight(u"Test"_s);
         };
         const double smallest = at(1), largest = at(2048);
         QVERIFY(smallest > 0 && largest > 1000 * smallest);
-        for (double size : { 0.0, -5.0, -1e300, qQNaN() })
-            QCOMPARE(at(size), smallest);
-        QCOMPARE(at(1e9), largest);
-        QCOMPARE(at(qInf()), largest);
+        for (double size : { 0.0, -5.0, -1e300, qQNaN(), 1e9, qInf() })
+            QCOMPARE(at(size), size > 1 ? largest : smallest);
     }
 
-    // A catalogue started within the same second as a file already there gets a name of its
-    // own: nothing the user kept is ever overwritten.
+    // Started within the second of a file already there, a catalogue gets a name of its own.
     void pdfNeverOverwrites()
     {
         QTemporaryDir dir;
@@ -238,14 +234,13 @@ private Q_SLOTS:
         if (!printer.printsToPdf())
             QSKIP("a default printer exists: catalogues go to it, not to a file");
         printer.setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
-        QFile kept(dir.filePath(u"Typovise 2026-12-05 09-05-07.pdf"_s));
+        const QString name = dir.filePath(u"Typovise 2026-12-05 09-05-07%1.pdf"_s);
+        QFile kept(name.arg(QString()));
         QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
         kept.close();
-        for (const QString &name : { u"Typovise 2026-12-05 09-05-07 (2).pdf"_s,
-                 u"Typovise 2026-12-05 09-05-07 (3).pdf"_s }) {
-            QVERIFY(printer.Print(u"Catalogue"_s) && printer.EndDoc());
-            QCOMPARE(printer.lastPdfFile(), dir.filePath(name));
-        }
+        for (int n : { 2, 3 })
+            QVERIFY(printer.Print(u"Cat"_s) && printer.EndDoc()
+                && printer.lastPdfFile() == name.arg(u" (%1)"_s.arg(n)));
         QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "kept");
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
