@@ -10,19 +10,8 @@ root=$(pwd)
 seconds=${FUZZ_SECONDS:-60}
 
 PACKAGES="cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev libcups2-dev"
-missing=""
-for package in $PACKAGES; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing="$missing $package"
-    fi
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
-    $SUDO apt-get update -qq
-    # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
-fi
+# shellcheck disable=SC2086
+./scripts/install-packages.sh $PACKAGES
 
 build="$root/build-fuzz"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
