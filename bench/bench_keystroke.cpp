@@ -4,6 +4,7 @@
 //
 //   bench_keystroke [entries] [keys]
 #include "BenchCommon.h"
+#include "CyclingPrinter.h"
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "platform/Controls.h"
@@ -18,26 +19,6 @@
 #include <cstdio>
 
 using namespace Bench;
-
-namespace {
-
-// The real printer service, offering its families over and over as `count` fonts.
-class CyclingPrinter : public QtPrinterService
-{
-public:
-    CyclingPrinter(const QString &pdfDirectory, int count)
-        : QtPrinterService(pdfDirectory)
-        , m_count(count)
-    { }
-    int families() { return QtPrinterService::FontCount(); }
-    int FontCount() override { return families() > 0 ? m_count : 0; }
-    QString Fonts(int i) override { return QtPrinterService::Fonts(i % families()); }
-
-private:
-    int m_count;
-};
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -5,6 +5,7 @@
 //
 //   bench_sample [entries]
 #include "BenchCommon.h"
+#include "CyclingPrinter.h"
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "main_window/PolPpal.h"
@@ -20,22 +21,6 @@
 using namespace Bench;
 
 namespace {
-
-// The real printer service, offering its families over and over as `count` fonts.
-class CyclingPrinter : public QtPrinterService
-{
-public:
-    CyclingPrinter(const QString &pdfDirectory, int count)
-        : QtPrinterService(pdfDirectory)
-        , m_count(count)
-    { }
-    int families() { return QtPrinterService::FontCount(); }
-    int FontCount() override { return families() > 0 ? m_count : 0; }
-    QString Fonts(int i) override { return QtPrinterService::Fonts(i % families()); }
-
-private:
-    int m_count;
-};
 
 class PaintCount : public QObject
 {
