@@ -1,5 +1,7 @@
 #include "platform/QtPrinterService.h"
 
+#include "platform/FontCensus.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,14 +43,7 @@ QtPrinterService::~QtPrinterService()
 int QtPrinterService::FontCount()
 {
     if (!m_familiesRead) {
-        // Private families are the system's own user-interface faces, not fonts a user can
-        // choose for a document.
-        const QStringList all = QFontDatabase::families();
-        m_families.reserve(all.size());
-        for (const QString &family : all) {
-            if (!QFontDatabase::isPrivateFamily(family))
-                m_families.append(family);
-        }
+        m_families = FontCensus::families();
         m_familiesRead = true;
     }
     return int(m_families.size());
@@ -94,6 +89,9 @@ const QFont &QtPrinterService::currentFont()
 {
     if (m_fontStale) {
         m_font = QFont(m_choice.name);
+        // A catalogue shows what each font holds: a character the face lacks prints as the
+        // face's own missing-glyph mark, never in another font's glyph.
+        m_font.setStyleStrategy(QFont::NoFontMerging);
         m_font.setPointSizeF(m_choice.size);
         m_font.setBold(m_choice.bold);
         m_font.setItalic(m_choice.italic);
