@@ -4,14 +4,17 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils" ./scripts/setup.sh
+TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils openbox x11-utils" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
-# The tests check French dates and a decimal comma locale; generate it once when missing.
-if ! locale -a 2>/dev/null | grep -qi '^fr_FR\.utf-\?8$'; then
-    $SUDO localedef -i fr_FR -f UTF-8 fr_FR.UTF-8
-fi
+# The tests check French dates, a decimal comma locale and the paper of two countries;
+# generate those locales once when missing.
+for wanted in fr_FR en_US; do
+    if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
+        $SUDO localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
+    fi
+done
 
 # A private cupsd on its own socket, so that the machine's printers are neither used nor
 # touched. Its queues keep every job as the program sent it: TypoviseTest, the default, for

@@ -1,6 +1,7 @@
 #include "platform/QtPrinterService.h"
 
 #include "platform/FontCensus.h"
+#include "platform/PaperLayout.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +29,8 @@ QtPrinterService::QtPrinterService(const QString &pdfDirectory)
     }
     // Qt's own CUPS engine neither reports a job that CUPS refused nor can drop a document
     // once begun; drawing into a PDF file and submitting it here does both.
-    const QPageLayout layout = m_printer->pageLayout();
+    const QPageLayout layout
+        = m_destination.isEmpty() ? PaperLayout::withoutPrinter() : m_printer->pageLayout();
     m_printer->setOutputFormat(QPrinter::PdfFormat);
     m_printer->setPageLayout(layout);
     m_printer->setDocName(QStringLiteral("Typovise"));
