@@ -9,6 +9,7 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -141,6 +142,23 @@ Q_SIGNALS:
 
 protected:
     void focusOutEvent(QFocusEvent *event) override;
+};
+
+// Picture the user can press like a button: a left click, or Return, Enter or Space while it
+// has the focus, which it shows with a frame.
+class VbPicture : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit VbPicture(QWidget *parent);
+
+Q_SIGNALS:
+    void Click();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 // Whether a focus change is one between controls of the program (not a switch of

@@ -1,5 +1,7 @@
 #include "platform/PrinterService.h"
 
+#include <QPrinter>
+
 #include <cmath>
 
 double PrinterService::usableSize(double points)
@@ -9,4 +11,14 @@ double PrinterService::usableSize(double points)
     if (points > kLargestSize)
         return kLargestSize;
     return points;
+}
+
+std::unique_ptr<QPrinter> PrinterService::previewPrinter() const
+{
+    return nullptr;
+}
+
+void PrinterService::setPreviewTarget(QPrinter *target)
+{
+    Q_UNUSED(target);
 }

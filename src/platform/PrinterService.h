@@ -7,6 +7,10 @@
 
 #include <QString>
 
+#include <memory>
+
+class QPrinter;
+
 class PrinterService
 {
 public:
@@ -40,4 +44,11 @@ public:
     virtual bool EndDoc() = 0;
     // Drops the open document so that nothing of it reaches paper or file.
     virtual void AbortDoc() = 0;
+
+    // A printer set up like the destination (page, margins, resolution) for a print preview
+    // to draw on; none when this service cannot show its pages.
+    virtual std::unique_ptr<QPrinter> previewPrinter() const;
+    // While a target is set, documents are drawn onto it, measured exactly as for the
+    // destination, and ending one sends nothing anywhere. nullptr goes back to the destination.
+    virtual void setPreviewTarget(QPrinter *target);
 };

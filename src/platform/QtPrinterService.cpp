@@ -166,6 +166,10 @@ bool QtPrinterService::beginDocument()
 {
     if (m_painter.isActive())
         return true;
+    if (m_previewTarget) {
+        m_y = 0;
+        return m_painter.begin(m_previewTarget);
+    }
     m_y = 0;
     m_begun = m_clock();
     // A PDF file is written beside its final name, so that giving it that name cannot fail
@@ -211,7 +215,7 @@ bool QtPrinterService::NewPage()
     if (!beginDocument())
         return false;
     m_y = 0;
-    return m_printer->newPage();
+    return m_previewTarget ? m_previewTarget->newPage() : m_printer->newPage();
 }
 
 bool QtPrinterService::EndDoc()
@@ -219,6 +223,8 @@ bool QtPrinterService::EndDoc()
     m_y = 0;
     if (!m_painter.isActive())
         return true;
+    if (m_previewTarget)
+        return m_painter.end();
     const bool ended = finishDocument();
     if (!m_partFile.isEmpty())
         QFile::remove(m_partFile);
@@ -270,4 +276,23 @@ void QtPrinterService::AbortDoc()
     if (!m_partFile.isEmpty())
         QFile::remove(m_partFile);
     m_partFile.clear();
+}
+
+std::unique_ptr<QPrinter> QtPrinterService::previewPrinter() const
+{
+    // The same resolution as the destination's, so that every position drawn is the one
+    // printed, and the same page layout, so that the pages break where they will on paper.
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageLayout(m_printer->pageLayout());
+    printer->setFullPage(false);
+    return printer;
+}
+
+void QtPrinterService::setPreviewTarget(QPrinter *target)
+{
+    // A document still open belongs to the other device; it is dropped, not finished there.
+    if (m_painter.isActive())
+        AbortDoc();
+    m_previewTarget = target;
 }

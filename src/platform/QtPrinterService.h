@@ -39,6 +39,8 @@ public:
     bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
+    std::unique_ptr<QPrinter> previewPrinter() const override;
+    void setPreviewTarget(QPrinter *target) override;
 
     bool printsToPdf() const { return m_destination.isEmpty(); }
     // The CUPS destination the documents go to, empty when they become PDF files.
@@ -58,6 +60,7 @@ private:
     QFont deviceFont(double &scale) const;
 
     std::unique_ptr<QPrinter> m_printer;
+    QPrinter *m_previewTarget = nullptr;
     QPainter m_painter;
     // Brings m_font up to date with the choice; deviceFont() reads m_font, so it comes after.
     const QFont &currentFont();

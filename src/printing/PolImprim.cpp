@@ -8,6 +8,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PrinterService.h"
 #include "platform/Twips.h"
+#include "printing/ApercuPages.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PreviewStrip.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPixmap>
+#include <QPrinter>
 
 using namespace TextHelpers;
 
@@ -200,10 +202,12 @@ void PolImprim::createControls()
     Estim_Pages->setAlignment(Qt::AlignCenter);
     Twips::place(Estim_Pages, 90, 390, 1995, 480);
 
-    Modele = new QLabel(vkFrame1[7]);
+    Modele = new VbPicture(vkFrame1[7]);
     Modele->setObjectName(QStringLiteral("Modele"));
     Modele->setScaledContents(true);
+    Modele->setToolTip(QStringLiteral("Voir les pages du catalogue avant de l'imprimer"));
     Twips::place(Modele, 82, 420, 3150, 3930);
+    connect(Modele, &VbPicture::Click, this, &PolImprim::Modele_Click);
 
     Porte_Barre = new QFrame(vkFrame1[8]);
     Porte_Barre->setObjectName(QStringLiteral("Porte_Barre"));
@@ -456,6 +460,28 @@ void PolImprim::Nb_Pages()
 void PolImprim::Fermer_Click()
 {
     reject();
+}
+
+void PolImprim::Modele_Click()
+{
+    const std::unique_ptr<QPrinter> printer = m_printer.previewPrinter();
+    if (!printer)
+        return;
+    const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
+    const QDateTime when = m_clock();
+    ApercuPages apercu(
+        printer.get(),
+        [this, &layout, when](QPrinter *target) {
+            Curseur_Attente();
+            m_printer.setPreviewTarget(target);
+            layout.print(when, QLocale::system());
+            m_printer.setPreviewTarget(nullptr);
+            Curseur_Normal();
+        },
+        this);
+    m_apercu = &apercu;
+    apercu.exec();
+    m_apercu = nullptr;
 }
 
 void PolImprim::Impression_Click()

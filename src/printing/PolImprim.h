@@ -21,6 +21,8 @@ class VbCheckBox;
 class VbComboBox;
 class VbListBox;
 class VbOptionButton;
+class VbPicture;
+class ApercuPages;
 class VbTextBox;
 class VkCommand;
 class VkFrame;
@@ -37,6 +39,8 @@ public:
     void Form_Activate();
 
     VbOptionButton *choixListe(int index) const { return Ch_Liste[index]; }
+    // The page preview while it is open, for tests that look at it.
+    ApercuPages *apercu() const { return m_apercu; }
     // The clock the header's date and time are read from; tests give a fixed one.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -57,6 +61,7 @@ private Q_SLOTS:
     void Taille_Police_Click();
     void Fermer_Click();
     void Impression_Click();
+    void Modele_Click();
 
 private:
     void createControls();
@@ -76,6 +81,7 @@ private:
     QElapsedTimer m_sinceBarRepaint;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     const PreviewStrip PClip;
+    ApercuPages *m_apercu = nullptr;
 
     std::array<VkFrame *, 9> vkFrame1 {};
     VkFrame *TitreEstimPages = nullptr;
@@ -90,7 +96,7 @@ private:
     std::array<VbOptionButton *, 2> Avec_No {};
     VbComboBox *Taille_Police = nullptr;
     QLabel *Estim_Pages = nullptr;
-    QLabel *Modele = nullptr;
+    VbPicture *Modele = nullptr;
     QFrame *Porte_Barre = nullptr;
     QFrame *Barre = nullptr;
     QFrame *Bar_Impr = nullptr;
