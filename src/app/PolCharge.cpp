@@ -36,7 +36,7 @@ PolCharge::PolCharge(QWidget *parent)
 
 void PolCharge::Form_Load()
 {
-    move(Twips::centredOnScreen(frameGeometry().size()));
+    Twips::centreOnScreen(this);
 }
 
 void PolCharge::annoncer(int fontCount, const QString &sautLigne)

@@ -21,6 +21,7 @@ class VbCheckBox;
 class VbComboBox;
 class VbListBox;
 class VbOptionButton;
+class VbBar;
 class VbTextBox;
 class VkCommand;
 class VkFrame;
@@ -43,6 +44,9 @@ public:
 Q_SIGNALS:
     // The printing run succeeded and the dialog is about to close.
     void imprime();
+
+public Q_SLOTS:
+    void done(int result) override;
 
 private Q_SLOTS:
     void Ch_Liste_Click(int index);
@@ -92,8 +96,8 @@ private:
     QLabel *Estim_Pages = nullptr;
     QLabel *Modele = nullptr;
     QFrame *Porte_Barre = nullptr;
-    QFrame *Barre = nullptr;
-    QFrame *Bar_Impr = nullptr;
+    VbBar *Barre = nullptr;
+    VbBar *Bar_Impr = nullptr;
     VkCommand *Impression = nullptr;
     VkCommand *Fermer = nullptr;
 };
