@@ -40,7 +40,7 @@ PolCharge::PolCharge(QWidget *parent)
 
 void PolCharge::Form_Load()
 {
-    move(Twips::centredOnScreen(frameGeometry().size()));
+    Twips::centreOnScreen(this);
 }
 
 void PolCharge::attendreAffichage(std::chrono::milliseconds limit)

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QFontInfo>
 #include <QLabel>
+#include <QShortcut>
 #include <algorithm>
 #include <vector>
 
@@ -29,6 +30,12 @@ constexpr double kTailleMaximum = 2048;
 QString indexed(const QString &word, int index)
 {
     return word + QString::number(index);
+}
+
+// What a screen reader adds to the controls that both panes have.
+QString paneName(int index)
+{
+    return index == 0 ? QStringLiteral("liste complète") : QStringLiteral("sélection");
 }
 
 void setBackground(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
@@ -75,15 +82,25 @@ void PolPpal::createControls()
     vkFrame1[3] = frame(QStringLiteral("vkFrame13"), options, client);
     Twips::place(vkFrame1[3], 6390, 60, 4635, 915);
 
+    // The two panes' options share their captions, so each pane has its own letters; the
+    // second size box has none left and is reached with Tab.
+    const std::array<QChar, 2> grasKey { u'G', u'r' };
+    const std::array<QChar, 2> italiqueKey { u'l', u'u' };
+    const std::array<QChar, 2> tailleKey { u'T', QChar() };
     for (int i = 0; i < 2; ++i) {
         VkFrame *holder = vkFrame1[i == 0 ? 0 : 3];
-        Gras[i] = new VbCheckBox(QStringLiteral("Gras"), holder);
+        const QString pane = paneName(i);
+        holder->setAccessibleName(options + QStringLiteral(", ") + pane);
+        Gras[i] = new VbCheckBox(withMnemonic(QStringLiteral("Gras"), grasKey[i]), holder);
         Gras[i]->setObjectName(indexed(QStringLiteral("Gras"), i));
+        Gras[i]->setAccessibleName(QStringLiteral("Gras, ") + pane);
         Twips::place(Gras[i], 90, 510, 975, 270);
-        Italique[i] = new VbCheckBox(QStringLiteral(" Italique"), holder);
+        Italique[i]
+            = new VbCheckBox(withMnemonic(QStringLiteral(" Italique"), italiqueKey[i]), holder);
         Italique[i]->setObjectName(indexed(QStringLiteral("Italique"), i));
+        Italique[i]->setAccessibleName(QStringLiteral("Italique, ") + pane);
         Twips::place(Italique[i], 1470, 510, 1275, 240);
-        Label1[i] = new QLabel(QStringLiteral("Taille :"), holder);
+        Label1[i] = new QLabel(withMnemonic(QStringLiteral("Taille :"), tailleKey[i]), holder);
         Label1[i]->setObjectName(indexed(QStringLiteral("Label1"), i));
         Twips::place(Label1[i], 2940, i == 0 ? 510 : 480, 750, 285);
         Taille_Exemple[i] = new VbComboBox(holder);
@@ -95,6 +112,9 @@ void PolPpal::createControls()
             QStringLiteral("46"), QStringLiteral("52"), QStringLiteral("60"), QStringLiteral("72"),
             QStringLiteral("80"), QStringLiteral("96") });
         Taille_Exemple[i]->setEditText(QStringLiteral("18"));
+        Taille_Exemple[i]->setAccessibleName(QStringLiteral("Taille de l'exemple, ") + pane);
+        Label1[i]->setBuddy(Taille_Exemple[i]);
+        Label1[i]->setAccessibleName(QStringLiteral("Taille, ") + pane);
         Twips::place(Taille_Exemple[i], 3690, i == 0 ? 450 : 420, 855, 390);
 
         connect(Gras[i], &VbCheckBox::Click, this, [this, i] { Gras_Click(i); });
@@ -110,6 +130,7 @@ void PolPpal::createControls()
     NbrePol = new QLabel(QStringLiteral("000"), vkFrame1[1]);
     NbrePol->setObjectName(QStringLiteral("NbrePol"));
     NbrePol->setAlignment(Qt::AlignCenter);
+    NbrePol->setAccessibleDescription(QStringLiteral("Nombre de polices de l'imprimante"));
     setBackground(NbrePol, QPalette::Window, QColor(255, 255, 0));
     Twips::place(NbrePol, 90, 405, 1275, 405);
 
@@ -119,27 +140,35 @@ void PolPpal::createControls()
     Twips::place(List_S, 6720, 1020, 4305, 4425);
     const std::array<VkFrame *, 2> listFrames { ListComplete, List_S };
     const std::array<QColor, 2> listColours { QColor(192, 255, 255), QColor(192, 255, 192) };
+    const std::array<QString, 2> listNames { QStringLiteral("Liste complète"),
+        QStringLiteral("Liste de sélection") };
     for (int i = 0; i < 2; ++i) {
         Liste[i] = new VbListBox(listFrames[i]);
         Liste[i]->setObjectName(indexed(QStringLiteral("Liste"), i));
+        Liste[i]->setAccessibleName(listNames[i]);
         setBackground(Liste[i], QPalette::Base, listColours[i]);
         Twips::place(Liste[i], 60, 450, 4155, 3840);
         connect(Liste[i], &VbListBox::GotFocus, this, [this, i] { Liste_GotFocus(i); });
         connect(Liste[i], &VbListBox::MouseDown, this, [this, i] { Liste_MouseDown(i); });
         connect(Liste[i], &VbListBox::KeyDown, this, [this, i](int key) { Liste_KeyDown(i, key); });
+        connect(Liste[i], &VbListBox::DblClick, this, [this, i] { Liste_DblClick(i); });
     }
 
-    auto button = [client](const QString &name, const QString &caption, int top) {
-        auto *b = new VkCommand(caption, client);
+    auto button = [client](const QString &name, const QString &caption, QChar key, int top) {
+        auto *b = new VkCommand(withMnemonic(caption, key), client);
         b->setObjectName(name);
         Twips::place(b, 4410, top, 2235, 525);
         return b;
     };
-    Ajoute = button(QStringLiteral("Ajoute"), QStringLiteral("Ajouter    >>>"), 1440);
-    Enleve = button(QStringLiteral("Enleve"), QStringLiteral("Enlever   <<<"), 2130);
-    Enleve_Tout = button(QStringLiteral("Enleve_Tout"), QStringLiteral("Vider la sélection"), 2805);
-    Imprimer = button(QStringLiteral("Imprimer"), QStringLiteral("Imprimer..."), 4170);
-    Quitter = button(QStringLiteral("Quitter"), QStringLiteral("Quitter"), 4860);
+    Ajoute = button(QStringLiteral("Ajoute"), QStringLiteral("Ajouter    >>>"), u'A', 1440);
+    Enleve = button(QStringLiteral("Enleve"), QStringLiteral("Enlever   <<<"), u'E', 2130);
+    Enleve_Tout
+        = button(QStringLiteral("Enleve_Tout"), QStringLiteral("Vider la sélection"), u'V', 2805);
+    Imprimer = button(QStringLiteral("Imprimer"), QStringLiteral("Imprimer..."), u'I', 4170);
+    Quitter = button(QStringLiteral("Quitter"), QStringLiteral("Quitter"), u'Q', 4860);
+    // Arrows read aloud say nothing of what the buttons do.
+    Ajoute->setAccessibleName(QStringLiteral("Ajouter à la sélection"));
+    Enleve->setAccessibleName(QStringLiteral("Enlever de la sélection"));
     // Only a load that read at least one font enables them.
     Ajoute->setEnabled(false);
     Imprimer->setEnabled(false);
@@ -148,6 +177,11 @@ void PolPpal::createControls()
     connect(Enleve_Tout, &QPushButton::clicked, this, &PolPpal::Enleve_Tout_Click);
     connect(Imprimer, &QPushButton::clicked, this, &PolPpal::Imprimer_Click);
     connect(Quitter, &QPushButton::clicked, this, &PolPpal::Quitter_Click);
+    // Spelt out: not every desktop theme binds the standard Print and Quit keys.
+    auto *printKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(printKey, &QShortcut::activated, Imprimer, &VkCommand::press);
+    auto *quitKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quitKey, &QShortcut::activated, Quitter, &VkCommand::press);
 
     const std::array<QString, 2> paneCaptions { QStringLiteral("Liste"),
         QStringLiteral("Sélection") };
@@ -155,8 +189,11 @@ void PolPpal::createControls()
         Cadre_Exemple[i]
             = frame(indexed(QStringLiteral("Cadre_Exemple"), i), paneCaptions[i], client);
         Twips::place(Cadre_Exemple[i], i == 0 ? 30 : 5550, 5490, 5475, 2505);
+        // The frame's title is the font's name, the same in both panes at times.
+        Cadre_Exemple[i]->setAccessibleDescription(QStringLiteral("Exemple, ") + paneName(i));
         Exemple[i] = new QLabel(kTexteInitial, Cadre_Exemple[i]);
         Exemple[i]->setObjectName(indexed(QStringLiteral("Exemple"), i));
+        Exemple[i]->setAccessibleDescription(QStringLiteral("Texte d'exemple, ") + paneName(i));
         Exemple[i]->setWordWrap(true);
         Exemple[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         QFont font(QStringLiteral("Arial"));
@@ -171,8 +208,7 @@ void PolPpal::createControls()
 
 void PolPpal::Form_Load()
 {
-    const QPoint corner = Twips::centredOnScreen(frameGeometry().size());
-    move(corner);
+    Twips::centreOnScreen(this);
 
     m_state.FichierIni = m_programDirectory + QStringLiteral("/Typovise.ini");
     m_state.ListeImprimee = 0;
@@ -258,6 +294,8 @@ void PolPpal::Form_Load()
         Exemple[i]->setText(m_state.TexteExemple);
     }
     Curseur_Normal();
+    // The complete list is what the program is about: the keyboard starts there.
+    focusOnFirstActivation(this, Liste[0]);
 }
 
 void PolPpal::Form_Activate()
@@ -309,6 +347,15 @@ void PolPpal::Liste_KeyDown(int index, int keyCode)
     if (current < 0)
         return;
     m_state.ListeCourante = index;
+    // Each list's own command, as its button would give it.
+    if (keyCode == VbListBox::kKeyReturn && index == 0) {
+        Ajoute->press();
+        return;
+    }
+    if (keyCode == VbListBox::kKeyDelete && index == 1) {
+        Enleve->press();
+        return;
+    }
     int target = 0;
     if (keyCode == 38) {
         if (current == 0)
@@ -323,6 +370,12 @@ void PolPpal::Liste_KeyDown(int index, int keyCode)
     }
     Affiche_Exemple(target, index);
     Exemple[1]->setVisible(true);
+}
+
+void PolPpal::Liste_DblClick(int index)
+{
+    if (index == 0)
+        Ajoute->press();
 }
 
 void PolPpal::setSelectionCaption()

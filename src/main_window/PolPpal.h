@@ -48,6 +48,7 @@ private Q_SLOTS:
     void Liste_GotFocus(int index);
     void Liste_MouseDown(int index);
     void Liste_KeyDown(int index, int keyCode);
+    void Liste_DblClick(int index);
     void Ajoute_Click();
     void Enleve_Click();
     void Enleve_Tout_Click();

@@ -5,9 +5,11 @@
 // event whoever caused it.
 #pragma once
 
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QCollator>
 #include <QComboBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,22 +17,36 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-// Titled frame: the controls placed inside it move and show with it.
+// The caption with an Alt mnemonic on the first occurrence of letter; any '&' of the caption
+// itself stays a visible '&'. The caption shown is unchanged but for the underline.
+QString withMnemonic(const QString &caption, QChar letter);
+
+// Titled frame: the controls placed inside it move and show with it. The caption is shown as
+// it is: an '&' in a font name is a letter, not a mnemonic.
 class VkFrame : public QGroupBox
 {
     Q_OBJECT
 public:
     explicit VkFrame(const QString &caption, QWidget *parent);
-    QString Caption() const { return title(); }
-    void setCaption(const QString &caption) { setTitle(caption); }
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString &caption);
+
+private:
+    QString m_caption;
 };
 
-// Push button: clicked() is raised once per press; a hidden button cannot be pressed.
+// Push button: clicked() is raised once per press, by the mouse, Space, Return or keypad Enter
+// while it has the focus; a hidden button cannot be pressed.
 class VkCommand : public QPushButton
 {
     Q_OBJECT
 public:
     explicit VkCommand(const QString &caption, QWidget *parent);
+    // A press from elsewhere (a shortcut): none when the button is hidden or disabled.
+    void press();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // List box with sorted insertion (the locale's collation, letter case ignored) and extended
@@ -57,19 +73,33 @@ public:
 
     bool lessThan(const QString &a, const QString &b) const;
 
+    static constexpr int kKeyReturn = 13;
+    static constexpr int kKeyUp = 38;
+    static constexpr int kKeyDown = 40;
+    static constexpr int kKeyDelete = 46;
+
 Q_SIGNALS:
-    // Raised before the list moves its highlight, with the Windows key code (38 up, 40 down).
+    // Raised before the list acts on the key, with the Windows key code (13 Return or keypad
+    // Enter, 38 up, 40 down, 46 Delete).
     void KeyDown(int keyCode);
-    // Raised once the list has moved its current item to the pressed entry.
+    // Raised once the list has moved its current item to the pressed entry. Only a left press
+    // on an entry changes the highlights; other buttons and the empty area keep them.
     void MouseDown(Qt::MouseButton button);
+    // A double click of the left button on an entry.
+    void DblClick();
     void GotFocus();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
 
 private:
+    // The press being handled left the highlights alone; its drag and release must too.
+    bool m_pressKeptHighlights = false;
     // Opening a collator costs far more than comparing with it: one per list.
     QCollator m_collator { QLocale() };
 };
@@ -110,7 +140,9 @@ Q_SIGNALS:
 
 // Editable combo box. Change runs on each keystroke and when the program sets the text;
 // Click runs when the user picks an entry of the list (the text already holds it) and not
-// also as a Change; LostFocus runs when the focus goes to another control of the program.
+// also as a Change; LostFocus runs when the focus goes to another control of the program,
+// not to the box's own drop-down list. The list's current entry follows the text, so that
+// Up, Down and the wheel step from the size shown.
 class VbComboBox : public QComboBox
 {
     Q_OBJECT
@@ -126,6 +158,9 @@ Q_SIGNALS:
 
 protected:
     void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void followText(const QString &text);
 };
 
 // Text box with a LostFocus event.
@@ -161,6 +196,68 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
+// Filled rectangle used as a progress bar: its width grows towards the full width. Screen
+// readers see a progress bar with its value in percent.
+class VbBar : public QFrame
+{
+    Q_OBJECT
+public:
+    VbBar(const QColor &colour, QWidget *parent);
+    void setFullWidth(int pixels) { m_fullWidth = pixels; }
+    int fullWidth() const { return m_fullWidth; }
+    int percent() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    int m_fullWidth = 0;
+};
+
+class AccessibleBar : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit AccessibleBar(VbBar *bar);
+    void *interface_cast(QAccessible::InterfaceType type) override;
+    QString text(QAccessible::Text t) const override;
+    // The whole track, so that an empty bar is not a zero-sized object.
+    QRect rect() const override;
+    QVariant currentValue() const override;
+    void setCurrentValue(const QVariant &) override { }
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    VbBar *bar() const;
+};
+
+// Editable combo box as a screen reader sees it: named by its accessible name or its label,
+// as every other control (Qt names it by its text on Linux, so two size boxes both read
+// "18"), with its text as the value.
+class AccessibleComboBox : public QAccessibleWidget
+{
+public:
+    explicit AccessibleComboBox(VbComboBox *box);
+    QString text(QAccessible::Text t) const override;
+    int childCount() const override;
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QStringList actionNames() const override;
+    void doAction(const QString &actionName) override;
+
+private:
+    VbComboBox *box() const;
+};
+
 // Whether a focus change is one between controls of the program (not a switch of
 // application, nor a popup of the control itself).
 bool isControlFocusChange(Qt::FocusReason reason);
+
+// Runs the LostFocus of the text or combo box holding the window's focus, as the focus would
+// leave it: a window closing by Escape or its close box must not lose what was being typed.
+void raisePendingLostFocus(QWidget *window);
+
+// The first time the window becomes active, the control takes the focus as if the user had
+// moved it there, so that its GotFocus runs.
+void focusOnFirstActivation(QWidget *window, QWidget *control);

@@ -170,8 +170,11 @@ Parsed parseLine(QStringView line)
 {
     const QStringView t = trimBlanks(line);
     if (t.startsWith(u'[')) {
-        if (t.size() >= 2 && t.endsWith(u']'))
-            return { Kind::Section, trimBlanks(t.sliced(1, t.size() - 2)), {} };
+        // The name ends at the first closing bracket, as the older program's profile calls read
+        // it: "[Options] ; mes options" is the section "Options".
+        const qsizetype close = t.indexOf(u']');
+        if (close > 0)
+            return { Kind::Section, trimBlanks(t.sliced(1, close - 1)), {} };
         // Still closes the section above, so the keys under it are never taken for that
         // section's keys.
         return { Kind::BrokenSection, {}, {} };
@@ -342,9 +345,9 @@ bool ProfileDocument::setValue(QStringView section, QStringView key, QStringView
 {
     const QString wantedSection = cleanedName(section);
     const QString wantedKey = cleanedName(key);
-    if (wantedSection.isEmpty() || hasLineBreak(wantedSection) || wantedKey.isEmpty()
-        || hasLineBreak(wantedKey) || wantedKey.contains(u'=') || wantedKey.startsWith(u';')
-        || wantedKey.startsWith(u'[')) {
+    if (wantedSection.isEmpty() || hasLineBreak(wantedSection) || wantedSection.contains(u']')
+        || wantedKey.isEmpty() || hasLineBreak(wantedKey) || wantedKey.contains(u'=')
+        || wantedKey.startsWith(u';') || wantedKey.startsWith(u'[')) {
         return false;
     }
     QString keyLine = wantedKey + u'=' + cleaned(value, true);

@@ -20,7 +20,8 @@ public:
     // surrounding quotes removed; names match with letter case ignored.
     std::optional<QString> value(QStringView section, QStringView key) const;
     // False, and the document untouched, when the names could not be found again once written:
-    // empty, holding a line break, or a key holding '=' or starting like a comment or a section.
+    // empty, holding a line break, a section holding ']', or a key holding '=' or starting like a
+    // comment or a section.
     bool setValue(QStringView section, QStringView key, QStringView value);
 
 private:

@@ -124,10 +124,13 @@ void PolImprim::createControls()
     Texte1->setObjectName(QStringLiteral("Texte1"));
     Texte1->setFont(arial(14.25, true));
     Texte1->setText(QStringLiteral("Polices..."));
+    Texte1->setAccessibleName(QStringLiteral("Texte d'en-tête"));
     Twips::place(Texte1, 150, 420, 7770, 480);
     connect(Texte1, &VbTextBox::LostFocus, this, &PolImprim::Texte1_LostFocus);
-    const std::array<QString, 2> dateCaptions { QStringLiteral("+ DATE"),
-        QStringLiteral("+ HEURE") };
+    const std::array<QString, 2> dateCaptions { withMnemonic(QStringLiteral("+ DATE"), u'D'),
+        withMnemonic(QStringLiteral("+ HEURE"), u'H') };
+    const std::array<QString, 2> dateDescriptions { QStringLiteral("Ajoute la date à l'en-tête"),
+        QStringLiteral("Ajoute l'heure à l'en-tête") };
     QFont times(QStringLiteral("Times New Roman"), 12);
     times.setBold(true);
     for (int i = 0; i < 2; ++i) {
@@ -135,6 +138,7 @@ void PolImprim::createControls()
         Date_Heure[i]->setObjectName(QStringLiteral("Date_Heure%1").arg(i));
         Date_Heure[i]->setFont(times);
         Date_Heure[i]->setValue(1);
+        Date_Heure[i]->setAccessibleDescription(dateDescriptions[i]);
         Twips::place(Date_Heure[i], i == 0 ? 8070 : 9360, 480, i == 0 ? 1260 : 1380, 375);
         connect(Date_Heure[i], &VbCheckBox::Click, this, [this, i] { Date_Heure_Click(i); });
     }
@@ -147,7 +151,7 @@ void PolImprim::createControls()
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789"),
             QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ &\"'(-_)$£¤µ%§*~#{[|`\\^@]}") } };
     for (int i = 1; i <= 2; ++i) {
-        Label1[i - 1] = new QLabel(QStringLiteral("%1° ligne :").arg(i), vkFrame1[1]);
+        Label1[i - 1] = new QLabel(u'&' + QStringLiteral("%1° ligne :").arg(i), vkFrame1[1]);
         Label1[i - 1]->setObjectName(QStringLiteral("Label1%1").arg(i - 1));
         Label1[i - 1]->setFont(arial(9));
         Twips::place(Label1[i - 1], 150, i == 1 ? 540 : 1140, 930, 300);
@@ -156,20 +160,23 @@ void PolImprim::createControls()
         Ligne_Exemple[i]->setFont(arial(14.25));
         Ligne_Exemple[i]->addItems(presets[i]);
         Ligne_Exemple[i]->setEditText(QString());
+        Ligne_Exemple[i]->setAccessibleName(QStringLiteral("%1° ligne").arg(i));
+        Label1[i - 1]->setBuddy(Ligne_Exemple[i]);
         Twips::place(Ligne_Exemple[i], 1110, i == 1 ? 420 : 1020, 9555, 480);
         connect(Ligne_Exemple[i], &VbComboBox::Click, this, [this, i] { Ligne_Exemple_Click(i); });
         connect(Ligne_Exemple[i], &VbComboBox::LostFocus, this,
             [this, i] { Ligne_Exemple_LostFocus(i); });
     }
 
-    Ch_Liste[0] = optionButton(
-        QStringLiteral("Ch_Liste0"), QStringLiteral("Liste complète"), vkFrame1[2], 150, 450, 2200);
-    Ch_Liste[1] = optionButton(QStringLiteral("Ch_Liste1"), QStringLiteral("Liste Sélection"),
-        vkFrame1[2], 150, 870, 2200);
-    Option_LC[1] = optionButton(
-        QStringLiteral("Option_LC1"), QStringLiteral("Nom + Exemple"), vkFrame1[3], 150, 450, 2400);
-    Option_LC[0] = optionButton(QStringLiteral("Option_LC0"), QStringLiteral("Nom uniquement"),
-        vkFrame1[3], 150, 870, 2400);
+    // The two OUI and NON pairs get no letters: Alt+O could not say which of them it means.
+    Ch_Liste[0] = optionButton(QStringLiteral("Ch_Liste0"),
+        withMnemonic(QStringLiteral("Liste complète"), u'c'), vkFrame1[2], 150, 450, 2200);
+    Ch_Liste[1] = optionButton(QStringLiteral("Ch_Liste1"),
+        withMnemonic(QStringLiteral("Liste Sélection"), u'S'), vkFrame1[2], 150, 870, 2200);
+    Option_LC[1] = optionButton(QStringLiteral("Option_LC1"),
+        withMnemonic(QStringLiteral("Nom + Exemple"), u'E'), vkFrame1[3], 150, 450, 2400);
+    Option_LC[0] = optionButton(QStringLiteral("Option_LC0"),
+        withMnemonic(QStringLiteral("Nom uniquement"), u'u'), vkFrame1[3], 150, 870, 2400);
     Espace_Pol[1] = optionButton(
         QStringLiteral("Espace_Pol1"), QStringLiteral("OUI"), vkFrame1[4], 150, 480, 1000);
     Espace_Pol[0] = optionButton(
@@ -178,6 +185,10 @@ void PolImprim::createControls()
         QStringLiteral("Avec_No1"), QStringLiteral("OUI"), vkFrame1[5], 150, 480, 1000);
     Avec_No[0] = optionButton(
         QStringLiteral("Avec_No0"), QStringLiteral("NON"), vkFrame1[5], 1300, 480, 1000);
+    for (VbOptionButton *button : { Espace_Pol[1], Espace_Pol[0] })
+        button->setAccessibleName(QStringLiteral("Espacer les polices, ") + button->text());
+    for (VbOptionButton *button : { Avec_No[1], Avec_No[0] })
+        button->setAccessibleName(QStringLiteral("Avec numéro de police, ") + button->text());
     Ch_Liste[1]->setValue(true);
     Option_LC[0]->setValue(true);
     Espace_Pol[0]->setValue(true);
@@ -193,6 +204,7 @@ void PolImprim::createControls()
     Taille_Police->setObjectName(QStringLiteral("Taille_Police"));
     Taille_Police->setFont(arial(14.25));
     Twips::place(Taille_Police, 300, 570, 1455, 480);
+    Taille_Police->setAccessibleName(QStringLiteral("Taille des polices imprimées"));
     connect(Taille_Police, &VbComboBox::Change, this, &PolImprim::Taille_Police_Change);
     connect(Taille_Police, &VbComboBox::Click, this, &PolImprim::Taille_Police_Click);
 
@@ -200,35 +212,41 @@ void PolImprim::createControls()
     Estim_Pages->setObjectName(QStringLiteral("Estim_Pages"));
     Estim_Pages->setFont(arial(15.75, true));
     Estim_Pages->setAlignment(Qt::AlignCenter);
+    Estim_Pages->setAccessibleDescription(QStringLiteral("Nombre de pages estimé"));
     Twips::place(Estim_Pages, 90, 390, 1995, 480);
 
     Modele = new VbPicture(vkFrame1[7]);
     Modele->setObjectName(QStringLiteral("Modele"));
     Modele->setScaledContents(true);
     Modele->setToolTip(QStringLiteral("Voir les pages du catalogue avant de l'imprimer"));
+    Modele->setAccessibleName(QStringLiteral("Image de la mise en page"));
+    Modele->setAccessibleDescription(
+        QStringLiteral("Entrée ouvre l'aperçu des pages du catalogue"));
     Twips::place(Modele, 82, 420, 3150, 3930);
     connect(Modele, &VbPicture::Click, this, &PolImprim::Modele_Click);
 
     Porte_Barre = new QFrame(vkFrame1[8]);
     Porte_Barre->setObjectName(QStringLiteral("Porte_Barre"));
     Porte_Barre->setFrameShape(QFrame::Box);
+    Porte_Barre->setAccessibleName(QStringLiteral("Fond de la barre de recalcul"));
     Twips::place(Porte_Barre, 210, 450, 3465, 300);
-    auto bar = [](QWidget *parent, const QString &name, const QColor &colour) {
-        auto *b = new QFrame(parent);
+    auto bar = [](QWidget *parent, const QString &name, const QColor &colour, double full) {
+        auto *b = new VbBar(colour, parent);
         b->setObjectName(name);
-        QPalette palette = b->palette();
-        palette.setColor(QPalette::Window, colour);
-        b->setPalette(palette);
-        b->setAutoFillBackground(true);
+        b->setFullWidth(Twips::toPixels(int(full)));
         return b;
     };
-    Barre = bar(Porte_Barre, QStringLiteral("Barre"), QColor(0, 0, 128));
+    Barre = bar(Porte_Barre, QStringLiteral("Barre"), QColor(0, 0, 128), kBarreFull);
+    Barre->setAccessibleName(vkFrame1[8]->Caption());
+    Barre->setAccessibleDescription(QStringLiteral("Avancement du calcul du nombre de pages"));
     Twips::place(Barre, 0, 0, 0, 300);
-    Bar_Impr = bar(Porte_Barre_Impr, QStringLiteral("Bar_Impr"), QColor(0, 160, 0));
+    Bar_Impr = bar(Porte_Barre_Impr, QStringLiteral("Bar_Impr"), QColor(0, 160, 0), kBarImprFull);
+    Bar_Impr->setAccessibleName(Porte_Barre_Impr->Caption());
+    Bar_Impr->setAccessibleDescription(QStringLiteral("Avancement de l'impression"));
     Twips::place(Bar_Impr, 135, 450, 0, 300);
 
     auto button = [this](const QString &name, const QString &caption, int left) {
-        auto *b = new VkCommand(caption, this);
+        auto *b = new VkCommand(withMnemonic(caption, caption.front()), this);
         b->setObjectName(name);
         Twips::place(b, left, 7350, 2235, 525);
         return b;
@@ -482,6 +500,14 @@ void PolImprim::Modele_Click()
     m_apercu = &apercu;
     apercu.exec();
     m_apercu = nullptr;
+}
+
+void PolImprim::done(int result)
+{
+    // Escape, the close box and Alt+F close the dialog without moving the focus: the box being
+    // typed in saves its text as if the focus had left it.
+    raisePendingLostFocus(this);
+    QDialog::done(result);
 }
 
 void PolImprim::Impression_Click()

@@ -23,6 +23,7 @@ class VbListBox;
 class VbOptionButton;
 class VbPicture;
 class ApercuPages;
+class VbBar;
 class VbTextBox;
 class VkCommand;
 class VkFrame;
@@ -47,6 +48,9 @@ public:
 Q_SIGNALS:
     // The printing run succeeded and the dialog is about to close.
     void imprime();
+
+public Q_SLOTS:
+    void done(int result) override;
 
 private Q_SLOTS:
     void Ch_Liste_Click(int index);
@@ -98,8 +102,8 @@ private:
     QLabel *Estim_Pages = nullptr;
     VbPicture *Modele = nullptr;
     QFrame *Porte_Barre = nullptr;
-    QFrame *Barre = nullptr;
-    QFrame *Bar_Impr = nullptr;
+    VbBar *Barre = nullptr;
+    VbBar *Bar_Impr = nullptr;
     VkCommand *Impression = nullptr;
     VkCommand *Fermer = nullptr;
 };

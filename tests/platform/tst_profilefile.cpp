@@ -78,6 +78,41 @@ private Q_SLOTS:
         QCOMPARE(ProfileFile::readString(path, u"en-tête", u"K", {}), value);
     }
 
+    // A section line may carry more after its closing bracket; its keys are still that
+    // section's, and a write changes them there instead of adding a second section.
+    void sectionLineWithMoreAfterTheBracket_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray commented = "[Options] ; mes options\r\nGras0=1\r\n"_ba;
+        QTest::newRow("a comment after the bracket: key replaced in place")
+            << commented << u"Gras0"_s << u"1"_s << "[Options] ; mes options\r\nGras0=v\r\n"_ba;
+        QTest::newRow("a comment after the bracket: new key added under it")
+            << commented << u"Italique0"_s << QString()
+            << "[Options] ; mes options\r\nGras0=1\r\nItalique0=v\r\n"_ba;
+        QTest::newRow("blanks inside and a second bracket after the name")
+            << "[ options ]]\nGras0=1\n[Textes]\n"_ba << u"Gras0"_s << u"1"_s
+            << "[ options ]]\nGras0=v\n[Textes]\n"_ba;
+    }
+
+    void sectionLineWithMoreAfterTheBracket()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, key);
+        QFETCH(QString, read);
+        QFETCH(QByteArray, after);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Typovise.ini"_s);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+        f.close();
+        QCOMPARE(ProfileFile::readString(path, u"Options", key, {}), read);
+        QVERIFY(ProfileFile::writeString(path, u"Options", key, u"v"_s));
+        QCOMPARE(bytes(path), after);
+    }
+
     // Replaced by a rename, never rewritten in place: a hard link keeps the old file whole.
     void replacesByRename()
     {
