@@ -52,6 +52,4 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/typovise/typovise)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-crosextra-carlito, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS cups)
-# Only the program: the test, benchmark and fuzzing targets install nothing.
-set(CPACK_DEB_COMPONENT_INSTALL OFF)
 include(CPack)
