@@ -5,16 +5,20 @@ set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
 # The package test checks the .deb with lintian, appstreamcli, desktop-file-validate, man and
-# file, and the window's class and icon with xwininfo and xprop.
+# file, and the window's class and icon with xwininfo and xprop; the loading window's test runs
+# under openbox.
 TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils lintian \
-appstream man-db file x11-utils" ./scripts/setup.sh
+appstream man-db file openbox x11-utils" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
-# The tests check French dates and a decimal comma locale; generate it once when missing.
-if ! locale -a 2>/dev/null | grep -qi '^fr_FR\.utf-\?8$'; then
-    $SUDO localedef -i fr_FR -f UTF-8 fr_FR.UTF-8
-fi
+# The tests check French dates, a decimal comma locale and the paper of two countries;
+# generate those locales once when missing.
+for wanted in fr_FR en_US; do
+    if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
+        $SUDO localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
+    fi
+done
 
 # A private cupsd on its own socket, so that the machine's printers are neither used nor
 # touched. Its queues keep every job as the program sent it: TypoviseTest, the default, for
@@ -54,11 +58,20 @@ StateDir $work/state
 ErrorLog $work/log/error_log
 AccessLog $work/log/access_log
 PageLog $work/log/page_log
-ServerBin /usr/lib/cups
+ServerBin $work/serverbin
 DataDir /usr/share/cups
 SystemGroup root
 CONF
-$SUDO install -m 0700 tests/cups/typovise-keep /usr/lib/cups/backend/typovise-keep
+# The scheduler's programs are the system's, reached through links, with the test backend
+# added beside them: nothing is installed into the system's own folders.
+mkdir -p "$work/serverbin/backend"
+for entry in /usr/lib/cups/*; do
+    [ "$(basename "$entry")" = backend ] || ln -s "$entry" "$work/serverbin/"
+done
+for entry in /usr/lib/cups/backend/*; do
+    ln -s "$entry" "$work/serverbin/backend/"
+done
+$SUDO install -m 0700 tests/cups/typovise-keep "$work/serverbin/backend/typovise-keep"
 
 # Starts and stops that cupsd by the PID it was started with; the fault tests use it to take
 # the scheduler away in the middle of a job.
@@ -110,6 +123,13 @@ else
     exit 1
 fi
 
+# The fuzzers run whatever CTest found, so that one red run shows every fault at once; the
+# exit status says whether both passed.
 cd "$root/build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)"
-"$root/scripts/fuzz.sh"
+tests_status=0
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)" || tests_status=$?
+fuzz_status=0
+"$root/scripts/fuzz.sh" || fuzz_status=$?
+[ "$tests_status" -eq 0 ] || echo "test suite: FAILED (ctest status $tests_status)" >&2
+[ "$fuzz_status" -eq 0 ] || echo "fuzzers: FAILED (status $fuzz_status)" >&2
+[ "$tests_status" -eq 0 ] && [ "$fuzz_status" -eq 0 ]

@@ -4,7 +4,11 @@
 #include "platform/Controls.h"
 #include "platform/Twips.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
+#include <QThread>
+#include <QWindow>
 
 namespace {
 // About one frame of a 60 Hz screen.
@@ -37,6 +41,19 @@ PolCharge::PolCharge(QWidget *parent)
 void PolCharge::Form_Load()
 {
     move(Twips::centredOnScreen(frameGeometry().size()));
+}
+
+void PolCharge::attendreAffichage(std::chrono::milliseconds limit)
+{
+    const QDeadlineTimer deadline(limit);
+    for (;;) {
+        // User input waits until the main window is up.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        const QWindow *window = windowHandle();
+        if (!window || window->isExposed() || deadline.hasExpired())
+            return;
+        QThread::msleep(2);
+    }
 }
 
 void PolCharge::annoncer(int fontCount, const QString &sautLigne)

@@ -76,9 +76,8 @@ void Typovise::demarrer()
 {
     PolCharge *charge = polCharge();
     charge->show();
-    // The window must be mapped before the load begins, or the message would only appear
-    // once the fonts are read; user input waits until the main window is up.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // A display that never shows the window must not hold the start-up for long.
+    charge->attendreAffichage(std::chrono::seconds(1));
     charge->annoncer(m_printer.FontCount(), m_state.SautLigne);
     PolPpal *ppal = polPpal();
     ppal->show();

@@ -160,6 +160,8 @@ void PolPpal::createControls()
         Exemple[i]->setWordWrap(true);
         Exemple[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         QFont font(QStringLiteral("Arial"));
+        // The sample shows the font's own glyphs only, as the printed catalogue does.
+        font.setStyleStrategy(QFont::NoFontMerging);
         font.setPointSizeF(18);
         font.setBold(i == 0);
         Exemple[i]->setFont(font);

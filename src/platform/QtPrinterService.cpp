@@ -1,5 +1,8 @@
 #include "platform/QtPrinterService.h"
 
+#include "platform/FontCensus.h"
+#include "platform/PaperLayout.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,7 +29,8 @@ QtPrinterService::QtPrinterService(const QString &pdfDirectory)
     }
     // Qt's own CUPS engine neither reports a job that CUPS refused nor can drop a document
     // once begun; drawing into a PDF file and submitting it here does both.
-    const QPageLayout layout = m_printer->pageLayout();
+    const QPageLayout layout
+        = m_destination.isEmpty() ? PaperLayout::withoutPrinter() : m_printer->pageLayout();
     m_printer->setOutputFormat(QPrinter::PdfFormat);
     m_printer->setPageLayout(layout);
     m_printer->setDocName(QStringLiteral("Typovise"));
@@ -41,14 +45,7 @@ QtPrinterService::~QtPrinterService()
 int QtPrinterService::FontCount()
 {
     if (!m_familiesRead) {
-        // Private families are the system's own user-interface faces, not fonts a user can
-        // choose for a document.
-        const QStringList all = QFontDatabase::families();
-        m_families.reserve(all.size());
-        for (const QString &family : all) {
-            if (!QFontDatabase::isPrivateFamily(family))
-                m_families.append(family);
-        }
+        m_families = FontCensus::families();
         m_familiesRead = true;
     }
     return int(m_families.size());
@@ -94,6 +91,9 @@ const QFont &QtPrinterService::currentFont()
 {
     if (m_fontStale) {
         m_font = QFont(m_choice.name);
+        // A catalogue shows what each font holds: a character the face lacks prints as the
+        // face's own missing-glyph mark, never in another font's glyph.
+        m_font.setStyleStrategy(QFont::NoFontMerging);
         m_font.setPointSizeF(m_choice.size);
         m_font.setBold(m_choice.bold);
         m_font.setItalic(m_choice.italic);

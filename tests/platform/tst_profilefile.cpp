@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -91,6 +92,8 @@ private Q_SLOTS:
     }
 
     // A writer killed at random moments must leave the file whole: old or new value, rest kept.
+    // Each kill waits until the writer has replaced the file at least once, so that a loaded
+    // machine, which slows the writer down, cannot make the kills land before any write.
     void killedWriterLeavesAWholeFile()
     {
         QTemporaryDir dir;
@@ -100,16 +103,31 @@ private Q_SLOTS:
         f.close();
         QRandomGenerator random(20261207);
         for (int kill = 0; kill < 200; ++kill) {
+            const qint64 before = roundIn(path);
             QProcess writer;
             writer.start(QCoreApplication::applicationFilePath(), { u"--write"_s, path });
             QVERIFY(writer.waitForStarted());
-            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(2000, 40000)));
+            QVERIFY2(waitForRoundAfter(path, before, writer),
+                qPrintable(u"kill %1: the writer made no round within 30 s"_s.arg(kill)));
+            std::this_thread::sleep_for(std::chrono::microseconds(random.bounded(0, 3000)));
             QCOMPARE(writer.state(), QProcess::Running); // a failed write ends it
             writer.kill();
             QVERIFY(writer.waitForFinished());
             QVERIFY2(bytes(path) == bytesFor(roundIn(path)), qPrintable(u"kill %1"_s.arg(kill)));
         }
-        QVERIFY(roundIn(path) > 200); // else the kills came too soon to prove anything
+    }
+
+private:
+    // True once the file holds a round past `before`; false when the writer ends or 30 s pass.
+    static bool waitForRoundAfter(const QString &path, qint64 before, const QProcess &writer)
+    {
+        QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired() && writer.state() == QProcess::Running) {
+            if (roundIn(path) > before)
+                return true;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return false;
     }
 };
 

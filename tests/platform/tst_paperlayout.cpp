@@ -1,0 +1,63 @@
+// The page of a catalogue written without a printer: the locale's paper, printable margins.
+#include "platform/PaperLayout.h"
+#include "platform/QtPrinterService.h"
+
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestPaperLayout : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void localePaper_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::addColumn<QPageSize::PageSizeId>("paper");
+        QTest::newRow("A4 in France") << "fr_FR.UTF-8"_ba << QPageSize::A4;
+        QTest::newRow("Letter in the United States") << "en_US.UTF-8"_ba << QPageSize::Letter;
+        QTest::newRow("A4 for the C locale") << "C"_ba << QPageSize::A4;
+        QTest::newRow("A4 for a locale the system lacks") << "xx_YY.UTF-8"_ba << QPageSize::A4;
+    }
+
+    void localePaper()
+    {
+        QFETCH(QByteArray, locale);
+        QFETCH(QPageSize::PageSizeId, paper);
+        const QPageLayout layout = PaperLayout::withoutPrinter(locale);
+        QCOMPARE(layout.pageSize().id(), paper);
+        QCOMPARE(layout.orientation(), QPageLayout::Portrait);
+        const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+        QVERIFY(margins.left() >= 10.0);
+        QVERIFY(margins.top() >= 10.0);
+        QVERIFY(margins.right() >= 10.0);
+        QVERIFY(margins.bottom() >= 10.0);
+    }
+
+    // The printable height that the estimate and the run use leaves both margins off the page.
+    void printerServiceWithoutPrinterUsesIt()
+    {
+        qputenv("LC_ALL", "fr_FR.UTF-8");
+        QTemporaryDir dir;
+        QtPrinterService printer(dir.path());
+        QVERIFY(printer.printsToPdf());
+        const double twipsPerMm = 1440.0 / 25.4;
+        QVERIFY2(printer.ScaleHeight() <= (297.0 - 20.0) * twipsPerMm,
+            qPrintable(QString::number(printer.ScaleHeight())));
+        QVERIFY2(printer.ScaleHeight() >= (297.0 - 22.0) * twipsPerMm,
+            qPrintable(QString::number(printer.ScaleHeight())));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    qputenv("CUPS_SERVER", "/nonexistent");
+    QGuiApplication app(argc, argv);
+    TestPaperLayout test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_paperlayout.moc"
