@@ -9,8 +9,8 @@ root=$(pwd)
 build="$root/build-bench"
 runs=${RUNS:-5}
 
-PACKAGES="cmake g++ make qt6-base-dev libgl-dev libcups2-dev fonts-liberation fonts-crosextra-carlito \
-fonts-dejavu-core"
+PACKAGES="cmake g++ make qt6-base-dev libgl-dev libcups2-dev librsvg2-bin fonts-liberation \
+fonts-crosextra-carlito fonts-dejavu-core"
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES
 

@@ -7,4 +7,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found: run it on a desktop session, or under Xvfb with: xvfb-run -a ./scripts/run.sh" >&2
     exit 1
 fi
-exec ./build/src/Typovise
+exec ./build/src/typovise

@@ -4,9 +4,11 @@
 set -eu
 cd "$(dirname "$0")/.."
 
+# librsvg2-bin renders the icon's sizes; dpkg-dev lets `cpack -G DEB` find the package's
+# library dependencies.
 PACKAGES="cmake g++ make qt6-base-dev qt6-translations-l10n libgl-dev \
 fonts-liberation fonts-crosextra-carlito fonts-dejavu-core \
-xvfb xauth poppler-utils locales libcups2-dev ${TYPOVISE_EXTRA_PACKAGES:-}"
+xvfb xauth poppler-utils locales libcups2-dev librsvg2-bin dpkg-dev ${TYPOVISE_EXTRA_PACKAGES:-}"
 
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES

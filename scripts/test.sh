@@ -4,7 +4,11 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
-TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils openbox x11-utils" ./scripts/setup.sh
+# The package test checks the .deb with lintian, appstreamcli, desktop-file-validate, man and
+# file, and the window's class and icon with xwininfo and xprop; the loading window's test runs
+# under openbox.
+TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils lintian \
+appstream man-db file openbox x11-utils" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 

@@ -11,8 +11,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-exe="$prefix/bin/Typovise"
-desktop="$prefix/share/applications/typovise.desktop"
+exe="$prefix/bin/typovise"
+desktop="$prefix/share/applications/io.github.typovise.typovise.desktop"
 icon="$prefix/share/icons/hicolor/scalable/apps/typovise.svg"
 [ -x "$exe" ] || fail "no executable at $exe"
 [ -f "$desktop" ] || fail "no desktop entry at $desktop"
