@@ -3,6 +3,7 @@
 #include "app/PolCharge.h"
 #include "main_window/PolPpal.h"
 #include "platform/Controls.h"
+#include "platform/Locations.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtPrinterService.h"
 #include "printing/PolImprim.h"
@@ -36,7 +37,8 @@ PolCharge *Typovise::polCharge()
 PolPpal *Typovise::polPpal()
 {
     if (!m_ppal) {
-        m_ppal = std::make_unique<PolPpal>(m_state, m_printer, m_messages, m_programDirectory);
+        m_ppal = std::make_unique<PolPpal>(
+            m_state, m_printer, m_messages, Locations::settingsFile(m_programDirectory));
         PolPpal *ppal = m_ppal.get();
         const int total = m_printer.FontCount();
         connect(ppal, &PolPpal::policeLue, this, [this, total](int count) {

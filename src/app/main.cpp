@@ -1,4 +1,5 @@
 #include "app/Typovise.h"
+#include "platform/Locations.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtPrinterService.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QApplication application(argc, argv);
+    // Names the user's own settings folder (~/.config/Typovise) whatever the command is called.
+    QCoreApplication::setApplicationName(QStringLiteral("Typovise"));
     // Lets the desktop match the window to typovise.desktop (its name and icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("typovise"));
 
@@ -26,7 +29,7 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTranslator);
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    QtPrinterService printer(programDirectory);
+    QtPrinterService printer(Locations::pdfFolder(programDirectory));
     QtMessageBoxes messages;
     Typovise typovise(printer, messages, programDirectory);
     typovise.setPdfAnnouncer(&printer);
