@@ -9,11 +9,14 @@
 #include "printing/PolImprim.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QUrl>
 #include <utility>
 
 Typovise::Typovise(PrinterService &printer, MessageBoxes &messages, const QString &programDirectory)
@@ -112,9 +115,13 @@ void Typovise::impressionFermee()
     const bool printed = std::exchange(m_printed, false);
     m_ppal->Form_Activate();
     if (printed && m_pdfPrinter && m_pdfPrinter->printsToPdf()) {
-        m_messages.MsgBox(QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
-                                         "enregistré dans le fichier\n%1")
-                              .arg(QDir::toNativeSeparators(m_pdfPrinter->lastPdfFile())),
-            MessageBoxes::Information, QStringLiteral("Contrôle d'impression"));
+        const QString file = QFileInfo(m_pdfPrinter->lastPdfFile()).absoluteFilePath();
+        const MessageBoxes::Answer answer = m_messages.informationWithOpen(
+            QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
+                           "enregistré dans le fichier\n%1")
+                .arg(QDir::toNativeSeparators(file)),
+            QStringLiteral("Contrôle d'impression"));
+        if (answer == MessageBoxes::Open)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(file));
     }
 }
