@@ -3,16 +3,20 @@
 #include "app/PolCharge.h"
 #include "main_window/PolPpal.h"
 #include "platform/Controls.h"
+#include "platform/Locations.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtPrinterService.h"
 #include "printing/PolImprim.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QUrl>
 #include <utility>
 
 Typovise::Typovise(PrinterService &printer, MessageBoxes &messages, const QString &programDirectory)
@@ -36,7 +40,8 @@ PolCharge *Typovise::polCharge()
 PolPpal *Typovise::polPpal()
 {
     if (!m_ppal) {
-        m_ppal = std::make_unique<PolPpal>(m_state, m_printer, m_messages, m_programDirectory);
+        m_ppal = std::make_unique<PolPpal>(
+            m_state, m_printer, m_messages, Locations::settingsFile(m_programDirectory));
         PolPpal *ppal = m_ppal.get();
         const int total = m_printer.FontCount();
         connect(ppal, &PolPpal::policeLue, this, [this, total](int count) {
@@ -109,9 +114,13 @@ void Typovise::impressionFermee()
     const bool printed = std::exchange(m_printed, false);
     m_ppal->Form_Activate();
     if (printed && m_pdfPrinter && m_pdfPrinter->printsToPdf()) {
-        m_messages.MsgBox(QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
-                                         "enregistré dans le fichier\n%1")
-                              .arg(QDir::toNativeSeparators(m_pdfPrinter->lastPdfFile())),
-            MessageBoxes::Information, QStringLiteral("Contrôle d'impression"));
+        const QString file = QFileInfo(m_pdfPrinter->lastPdfFile()).absoluteFilePath();
+        const MessageBoxes::Answer answer = m_messages.informationWithOpen(
+            QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
+                           "enregistré dans le fichier\n%1")
+                .arg(QDir::toNativeSeparators(file)),
+            QStringLiteral("Contrôle d'impression"));
+        if (answer == MessageBoxes::Open)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(file));
     }
 }

@@ -16,7 +16,8 @@ class QTranslator;
 
 // The one object that owns the program-wide state and the three windows. Each window is
 // created by the first reference to it, and gets the printer service, the message boxes and
-// the program's directory from here.
+// the settings file (the program's directory, or the user's folder when that cannot be used)
+// from here.
 class Typovise : public QObject
 {
     Q_OBJECT

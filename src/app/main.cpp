@@ -1,4 +1,5 @@
 #include "app/Typovise.h"
+#include "platform/Locations.h"
 #include "platform/MessageBoxes.h"
 #include "platform/QtPrinterService.h"
 
@@ -34,7 +35,7 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTranslator);
 
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    QtPrinterService printer(programDirectory);
+    QtPrinterService printer(Locations::pdfFolder(programDirectory));
     QtMessageBoxes messages;
     Typovise typovise(printer, messages, programDirectory);
     typovise.setPdfAnnouncer(&printer);

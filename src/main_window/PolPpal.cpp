@@ -51,12 +51,12 @@ void setBackground(QWidget *widget, QPalette::ColorRole role, const QColor &colo
 } // namespace
 
 PolPpal::PolPpal(ProgramState &state, PrinterService &printer, MessageBoxes &messages,
-    const QString &programDirectory, QWidget *parent)
+    const QString &settingsFile, QWidget *parent)
     : QMainWindow(parent)
     , m_state(state)
     , m_printer(printer)
     , m_messages(messages)
-    , m_programDirectory(programDirectory)
+    , m_settingsFile(settingsFile)
 {
     setObjectName(QStringLiteral("PolPpal"));
     setWindowTitle(QStringLiteral("Typovise    par Noël VERTANGE           Version  2.0"));
@@ -210,7 +210,7 @@ void PolPpal::Form_Load()
 {
     Twips::centreOnScreen(this);
 
-    m_state.FichierIni = m_programDirectory + QStringLiteral("/Typovise.ini");
+    m_state.FichierIni = m_settingsFile;
     m_state.ListeImprimee = 0;
     m_state.AvecNumero = false;
     m_state.ApercuExemple = false;

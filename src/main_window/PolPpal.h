@@ -21,7 +21,7 @@ class PolPpal : public QMainWindow
     Q_OBJECT
 public:
     PolPpal(ProgramState &state, PrinterService &printer, MessageBoxes &messages,
-        const QString &programDirectory, QWidget *parent = nullptr);
+        const QString &settingsFile, QWidget *parent = nullptr);
 
     // Runs once, before the window is first shown: reads the fonts and restores the samples.
     void Form_Load();
@@ -70,7 +70,7 @@ private:
     ProgramState &m_state;
     PrinterService &m_printer;
     MessageBoxes &m_messages;
-    QString m_programDirectory;
+    QString m_settingsFile; // empty: the settings last for the session
 
     std::array<VkFrame *, 4> vkFrame1 {};
     std::array<VbCheckBox *, 2> Gras {};

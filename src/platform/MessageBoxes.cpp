@@ -3,7 +3,23 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSpacerItem>
+
+namespace {
+
+// A short question makes a narrow box, and window managers then cut its title
+// ("Contrô… eture"); leave the title room, with some for the frame's buttons.
+void leaveRoomForTitle(QMessageBox &box, const QString &title)
+{
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 160;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
+} // namespace
 
 MessageBoxes::Answer QtMessageBoxes::MsgBox(const QString &text, int style, const QString &title)
 {
@@ -21,15 +37,23 @@ MessageBoxes::Answer QtMessageBoxes::MsgBox(const QString &text, int style, cons
         box.setIcon(style == Exclamation ? QMessageBox::Warning : QMessageBox::Information);
         box.setStandardButtons(QMessageBox::Ok);
     }
-    // A short question makes a narrow box, and window managers then cut its title
-    // ("Contrô… eture"); leave the title room, with some for the frame's buttons.
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
-        const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 160;
-        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
-            grid->rowCount(), 0, 1, grid->columnCount());
-    }
+    leaveRoomForTitle(box, title);
     const int pressed = box.exec();
     if (style == Question)
         return pressed == QMessageBox::No ? No : Yes;
     return Ok;
+}
+
+MessageBoxes::Answer QtMessageBoxes::informationWithOpen(const QString &text, const QString &title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    box.setIcon(QMessageBox::Information);
+    QPushButton *open = box.addButton(QStringLiteral("Ouvrir"), QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(QMessageBox::Ok));
+    box.setEscapeButton(QMessageBox::Ok);
+    leaveRoomForTitle(box, title);
+    box.exec();
+    return box.clickedButton() == open ? Open : Ok;
 }

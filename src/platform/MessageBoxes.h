@@ -10,11 +10,14 @@ class QWidget;
 class MessageBoxes
 {
 public:
-    enum Answer { Ok = 1, Yes = 6, No = 7 };
+    enum Answer { Ok = 1, Yes = 6, No = 7, Open = 100 };
     enum Style { Question = 36, Information = 64, Exclamation = 48 };
 
     virtual ~MessageBoxes() = default;
     virtual Answer MsgBox(const QString &text, int style, const QString &title) = 0;
+    // An information box about a file just written, with OK and "Ouvrir": Open when the user
+    // asked to see the file.
+    virtual Answer informationWithOpen(const QString &text, const QString &title) = 0;
 };
 
 // The real boxes, over the window that is active when they are asked for.
@@ -22,4 +25,5 @@ class QtMessageBoxes : public MessageBoxes
 {
 public:
     Answer MsgBox(const QString &text, int style, const QString &title) override;
+    Answer informationWithOpen(const QString &text, const QString &title) override;
 };

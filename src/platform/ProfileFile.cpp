@@ -7,6 +7,8 @@
 
 #include <climits>
 
+#include <unistd.h>
+
 namespace {
 
 // Settings files are a few kilobytes. The cap only keeps a wrong path (a disk image, a log) from
@@ -440,7 +442,10 @@ bool ProfileFile::writeString(
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    if (out.write(bytes) != bytes.size()) {
+    // QSaveFile only fills a buffer on write(), and commit() renames even after a flush that
+    // failed: on a full disk that would put an empty file in the old one's place. Every step up
+    // to the bytes being on the disk is checked before the rename.
+    if (out.write(bytes) != bytes.size() || !out.flush() || ::fsync(out.handle()) != 0) {
         out.cancelWriting();
         return false;
     }

@@ -1,5 +1,6 @@
 #include "platform/QtPrinterService.h"
 
+#include "platform/DocumentFile.h"
 #include "platform/FontCensus.h"
 #include "platform/PaperLayout.h"
 
@@ -21,25 +22,39 @@ QtPrinterService::QtPrinterService(const QString &pdfDirectory)
     : m_pdfDirectory(pdfDirectory)
 {
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
-    if (printer.isNull()) {
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    } else {
+    if (!printer.isNull())
         m_destination = printer.printerName();
-        m_printer = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
-    }
-    // Qt's own CUPS engine neither reports a job that CUPS refused nor can drop a document
-    // once begun; drawing into a PDF file and submitting it here does both.
-    const QPageLayout layout
-        = m_destination.isEmpty() ? PaperLayout::withoutPrinter() : m_printer->pageLayout();
-    m_printer->setOutputFormat(QPrinter::PdfFormat);
-    m_printer->setPageLayout(layout);
-    m_printer->setDocName(QStringLiteral("Typovise"));
-    m_printer->setFullPage(false);
+    m_printer = createPrinter();
 }
 
 QtPrinterService::~QtPrinterService()
 {
-    AbortDoc();
+    dropDocument();
+}
+
+std::unique_ptr<QPrinter> QtPrinterService::createPrinter() const
+{
+    const QPrinterInfo info
+        = m_destination.isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(m_destination);
+    auto printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                                 : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    // Qt's own CUPS engine neither reports a job that CUPS refused nor can drop a document
+    // once begun; drawing into a PDF file and submitting it here does both.
+    const QPageLayout layout = info.isNull() ? PaperLayout::withoutPrinter() : printer->pageLayout();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setPageLayout(layout);
+    printer->setDocName(QStringLiteral("Typovise"));
+    printer->setFullPage(false);
+    return printer;
+}
+
+void QtPrinterService::renewPrinter()
+{
+    // Qt's PDF engine keeps a failed write's error: every later document of the same printer
+    // would be an empty file.
+    const QPageLayout layout = m_printer->pageLayout();
+    m_printer = createPrinter();
+    m_printer->setPageLayout(layout);
 }
 
 int QtPrinterService::FontCount()
@@ -170,6 +185,9 @@ bool QtPrinterService::beginDocument()
         m_y = 0;
         return m_painter.begin(m_previewTarget);
     }
+    // Never relative: that would be the working directory, which nobody chose.
+    if (printsToPdf() && !QDir::isAbsolutePath(m_pdfDirectory))
+        return false;
     m_y = 0;
     m_begun = m_clock();
     // A PDF file is written beside its final name, so that giving it that name cannot fail
@@ -182,11 +200,12 @@ bool QtPrinterService::beginDocument()
             QStringLiteral(".Typovise-%1.part")
                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
     } while (QFileInfo::exists(m_partFile));
+    m_guard = std::make_unique<WorkingFileGuard>(m_partFile);
     m_printer->setOutputFileName(m_partFile);
     if (m_painter.begin(m_printer.get()))
         return true;
-    QFile::remove(m_partFile);
-    m_partFile.clear();
+    dropDocument();
+    renewPrinter();
     return false;
 }
 
@@ -226,16 +245,20 @@ bool QtPrinterService::EndDoc()
     if (m_previewTarget)
         return m_painter.end();
     const bool ended = finishDocument();
-    if (!m_partFile.isEmpty())
-        QFile::remove(m_partFile);
-    m_partFile.clear();
+    dropDocument();
+    if (!ended)
+        renewPrinter();
     return ended;
 }
 
 bool QtPrinterService::finishDocument()
 {
-    if (!m_painter.end() || m_printer->printerState() == QPrinter::Error)
+    // Neither QPainter::end() nor the printer's state tells of writes lost on a full disk: the
+    // file itself is read back before it goes on.
+    if (!m_painter.end() || m_printer->printerState() == QPrinter::Error
+        || !DocumentFile::syncToDisk(m_partFile) || !DocumentFile::isCompletePdf(m_partFile)) {
         return false;
+    }
     return printsToPdf() ? keepPdf() : sendToPrinter();
 }
 
@@ -271,11 +294,20 @@ bool QtPrinterService::sendToPrinter()
 void QtPrinterService::AbortDoc()
 {
     m_y = 0;
+    const bool open = m_painter.isActive() || !m_partFile.isEmpty();
+    dropDocument();
+    if (open)
+        renewPrinter();
+}
+
+void QtPrinterService::dropDocument()
+{
     if (m_painter.isActive())
         m_painter.end();
     if (!m_partFile.isEmpty())
         QFile::remove(m_partFile);
     m_partFile.clear();
+    m_guard.reset();
 }
 
 std::unique_ptr<QPrinter> QtPrinterService::previewPrinter() const

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QPrinter;
+class WorkingFileGuard;
 
 // The default printer through Qt Print Support. Every document is first drawn into a PDF file
 // of its own: where the system has a default printer (a CUPS destination) the finished file
@@ -52,8 +53,13 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 private:
+    // A printer that draws into a PDF file, on the destination's own page layout.
+    std::unique_ptr<QPrinter> createPrinter() const;
+    void renewPrinter();
     bool beginDocument();
     bool finishDocument();
+    // Ends the open document, if any, and removes its working file.
+    void dropDocument();
     bool keepPdf();
     bool sendToPrinter();
     double toTwips(double devicePixels) const;
@@ -93,6 +99,7 @@ private:
     QString m_pdfDirectory;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     QString m_partFile; // the open document, under a name of its own until it is complete
+    std::unique_ptr<WorkingFileGuard> m_guard; // removes m_partFile when a signal ends us
     QDateTime m_begun;
     QString m_lastPdf;
     double m_y = 0; // twips from the top of the printable area

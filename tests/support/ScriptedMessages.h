@@ -22,4 +22,8 @@ public:
         asked.append({ text, style, title });
         return answers.isEmpty() ? (style == Question ? Yes : Ok) : answers.takeFirst();
     }
+    Answer informationWithOpen(const QString &text, const QString &title) override
+    {
+        return MsgBox(text, Information, title);
+    }
 };
