@@ -115,11 +115,13 @@ void Typovise::impressionFermee()
     m_ppal->Form_Activate();
     if (printed && m_pdfPrinter && m_pdfPrinter->printsToPdf()) {
         const QString file = QFileInfo(m_pdfPrinter->lastPdfFile()).absoluteFilePath();
+        // The missing printer is the reason only when the user did not choose the file.
+        const QString text = m_pdfPrinter->pdfChosen()
+            ? QStringLiteral("Le catalogue a été enregistré dans le fichier\n%1")
+            : QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
+                             "enregistré dans le fichier\n%1");
         const MessageBoxes::Answer answer = m_messages.informationWithOpen(
-            QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
-                           "enregistré dans le fichier\n%1")
-                .arg(QDir::toNativeSeparators(file)),
-            QStringLiteral("Contrôle d'impression"));
+            text.arg(QDir::toNativeSeparators(file)), QStringLiteral("Contrôle d'impression"));
         if (answer == MessageBoxes::Open)
             QDesktopServices::openUrl(QUrl::fromLocalFile(file));
     }

@@ -105,6 +105,15 @@ void VkCommand::press()
 
 void VkCommand::keyPressEvent(QKeyEvent *event)
 {
+    // The menu key and Shift+F10 open a button's menu where it has one, whichever way the
+    // window system delivers them.
+    const bool menuKey = event->key() == Qt::Key_Menu
+        || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && contextMenuPolicy() == Qt::CustomContextMenu) {
+        Q_EMIT customContextMenuRequested(rect().center());
+        event->accept();
+        return;
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (!enter || modifiers != Qt::NoModifier) {

@@ -1,6 +1,8 @@
 #include "platform/MessageBoxes.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -56,4 +58,14 @@ MessageBoxes::Answer QtMessageBoxes::informationWithOpen(const QString &text, co
     leaveRoomForTitle(box, title);
     box.exec();
     return box.clickedButton() == open ? Open : Ok;
+}
+
+QString QtMessageBoxes::fichierPdf(const QString &proposed)
+{
+    QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(),
+        QStringLiteral("Enregistrer le catalogue"), proposed,
+        QStringLiteral("Documents PDF (*.pdf)"));
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    return path;
 }

@@ -18,6 +18,8 @@ public:
     // An information box about a file just written, with OK and "Ouvrir": Open when the user
     // asked to see the file.
     virtual Answer informationWithOpen(const QString &text, const QString &title) = 0;
+    // Asks where to save a PDF file, starting from proposed; empty when the user gave up.
+    virtual QString fichierPdf(const QString &proposed) = 0;
 };
 
 // The real boxes, over the window that is active when they are asked for.
@@ -26,4 +28,5 @@ class QtMessageBoxes : public MessageBoxes
 public:
     Answer MsgBox(const QString &text, int style, const QString &title) override;
     Answer informationWithOpen(const QString &text, const QString &title) override;
+    QString fichierPdf(const QString &proposed) override;
 };

@@ -22,3 +22,30 @@ void PrinterService::setPreviewTarget(QPrinter *target)
 {
     Q_UNUSED(target);
 }
+
+QString PrinterService::destinationText() const
+{
+    return {};
+}
+
+QStringList PrinterService::printerNames() const
+{
+    return {};
+}
+
+bool PrinterService::choosePrinter(const QString &name)
+{
+    Q_UNUSED(name);
+    return false;
+}
+
+bool PrinterService::choosePdfFile(const QString &path)
+{
+    Q_UNUSED(path);
+    return false;
+}
+
+QString PrinterService::pdfFolder() const
+{
+    return {};
+}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -44,6 +45,17 @@ public:
     virtual bool EndDoc() = 0;
     // Drops the open document so that nothing of it reaches paper or file.
     virtual void AbortDoc() = 0;
+
+    // Where documents go, in the user's words: the printer's name, or the PDF file and where.
+    virtual QString destinationText() const;
+    // Every printer a document may go to instead, as the printing system names them.
+    virtual QStringList printerNames() const;
+    // The documents that follow go to that printer, on its own page layout, or into that PDF
+    // file (an absolute path, replaced when it exists); false leaves the destination as it was.
+    virtual bool choosePrinter(const QString &name);
+    virtual bool choosePdfFile(const QString &path);
+    // Where a PDF file would go by default: a folder to propose to the user.
+    virtual QString pdfFolder() const;
 
     // A printer set up like the destination (page, margins, resolution) for a print preview
     // to draw on; none when this service cannot show its pages.

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <cstdio>
 #include <cups/cups.h>
 
 QtPrinterService::QtPrinterService(const QString &pdfDirectory)
@@ -40,7 +41,8 @@ std::unique_ptr<QPrinter> QtPrinterService::createPrinter() const
                                  : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     // Qt's own CUPS engine neither reports a job that CUPS refused nor can drop a document
     // once begun; drawing into a PDF file and submitting it here does both.
-    const QPageLayout layout = info.isNull() ? PaperLayout::withoutPrinter() : printer->pageLayout();
+    const QPageLayout layout
+        = info.isNull() ? PaperLayout::withoutPrinter() : printer->pageLayout();
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setPageLayout(layout);
     printer->setDocName(QStringLiteral("Typovise"));
@@ -186,13 +188,13 @@ bool QtPrinterService::beginDocument()
         return m_painter.begin(m_previewTarget);
     }
     // Never relative: that would be the working directory, which nobody chose.
-    if (printsToPdf() && !QDir::isAbsolutePath(m_pdfDirectory))
+    if (printsToPdf() && !QDir::isAbsolutePath(pdfFolder()))
         return false;
     m_y = 0;
     m_begun = m_clock();
     // A PDF file is written beside its final name, so that giving it that name cannot fail
     // halfway; a printer job waits in the temporary directory until it is handed over.
-    const QDir dir(printsToPdf() ? m_pdfDirectory : QDir::tempPath());
+    const QDir dir(printsToPdf() ? pdfFolder() : QDir::tempPath());
     // Created by the printer itself, so that the finished file gets the user's usual
     // permissions rather than a temporary file's private ones.
     do {
@@ -264,6 +266,18 @@ bool QtPrinterService::finishDocument()
 
 bool QtPrinterService::keepPdf()
 {
+    if (!m_chosenPdf.isEmpty()) {
+        // The user chose this name and agreed to replace a file of that name; rename(2) does
+        // so in one step, so the old file stays whole until the new one takes its place.
+        if (::rename(QFile::encodeName(m_partFile).constData(),
+                QFile::encodeName(m_chosenPdf).constData())
+            != 0) {
+            return false;
+        }
+        m_partFile.clear();
+        m_lastPdf = m_chosenPdf;
+        return true;
+    }
     const QString stamp = m_begun.toString(u"yyyy-MM-dd HH-mm-ss");
     const QDir dir(m_pdfDirectory);
     QString path = dir.filePath(QStringLiteral("Typovise %1.pdf").arg(stamp));
@@ -327,4 +341,51 @@ void QtPrinterService::setPreviewTarget(QPrinter *target)
     if (m_painter.isActive())
         AbortDoc();
     m_previewTarget = target;
+}
+
+QString QtPrinterService::destinationText() const
+{
+    if (!m_destination.isEmpty())
+        return QStringLiteral("Imprimante : %1").arg(m_destination);
+    if (!m_chosenPdf.isEmpty())
+        return QStringLiteral("Fichier PDF : %1").arg(QDir::toNativeSeparators(m_chosenPdf));
+    return QStringLiteral("Fichier PDF dans le dossier %1")
+        .arg(QDir::toNativeSeparators(m_pdfDirectory));
+}
+
+QStringList QtPrinterService::printerNames() const
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+bool QtPrinterService::choosePrinter(const QString &name)
+{
+    if (m_painter.isActive() || QPrinterInfo::printerInfo(name).isNull())
+        return false;
+    m_destination = name;
+    m_chosenPdf.clear();
+    useNewDestination();
+    return true;
+}
+
+bool QtPrinterService::choosePdfFile(const QString &path)
+{
+    if (m_painter.isActive() || !QDir::isAbsolutePath(path) || QFileInfo(path).isDir())
+        return false;
+    m_destination.clear();
+    m_chosenPdf = QDir::cleanPath(path);
+    useNewDestination();
+    return true;
+}
+
+QString QtPrinterService::pdfFolder() const
+{
+    return m_chosenPdf.isEmpty() ? m_pdfDirectory : QFileInfo(m_chosenPdf).absolutePath();
+}
+
+void QtPrinterService::useNewDestination()
+{
+    m_printer = createPrinter();
+    m_scaleHeight = -1;
+    m_metrics.clear();
 }

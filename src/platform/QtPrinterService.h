@@ -40,10 +40,17 @@ public:
     bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
+    QString destinationText() const override;
+    QStringList printerNames() const override;
+    bool choosePrinter(const QString &name) override;
+    bool choosePdfFile(const QString &path) override;
+    QString pdfFolder() const override;
     std::unique_ptr<QPrinter> previewPrinter() const override;
     void setPreviewTarget(QPrinter *target) override;
 
     bool printsToPdf() const { return m_destination.isEmpty(); }
+    // Whether the user chose the PDF file the documents go to.
+    bool pdfChosen() const { return !m_chosenPdf.isEmpty(); }
     // The CUPS destination the documents go to, empty when they become PDF files.
     QString printerName() const { return m_destination; }
     // The PDF file of the last document that was ended, empty when it went to a printer.
@@ -56,6 +63,8 @@ private:
     // A printer that draws into a PDF file, on the destination's own page layout.
     std::unique_ptr<QPrinter> createPrinter() const;
     void renewPrinter();
+    // After a change of destination: its page layout, and nothing measured for the old one.
+    void useNewDestination();
     bool beginDocument();
     bool finishDocument();
     // Ends the open document, if any, and removes its working file.
@@ -97,6 +106,7 @@ private:
     bool m_familiesRead = false;
     QString m_destination;
     QString m_pdfDirectory;
+    QString m_chosenPdf; // the PDF file the user chose, empty for a named one in m_pdfDirectory
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     QString m_partFile; // the open document, under a name of its own until it is complete
     std::unique_ptr<WorkingFileGuard> m_guard; // removes m_partFile when a signal ends us

@@ -13,8 +13,10 @@
 #include "printing/PreviewStrip.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPixmap>
 #include <QPrinter>
 
@@ -254,6 +256,12 @@ void PolImprim::createControls()
     Impression = button(QStringLiteral("Impression"), QStringLiteral("Imprimer"), 2760);
     Fermer = button(QStringLiteral("Fermer"), QStringLiteral("Fermer"), 5310);
     connect(Impression, &QPushButton::clicked, this, &PolImprim::Impression_Click);
+    // The destination is shown on the button; its context menu (or the keyboard's menu key)
+    // offers the others.
+    Impression->setToolTip(m_printer.destinationText());
+    Impression->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        Impression, &QWidget::customContextMenuRequested, this, &PolImprim::Impression_MenuDemande);
     connect(Fermer, &QPushButton::clicked, this, &PolImprim::Fermer_Click);
 }
 
@@ -478,6 +486,59 @@ void PolImprim::Nb_Pages()
 void PolImprim::Fermer_Click()
 {
     reject();
+}
+
+void PolImprim::Impression_MenuDemande(const QPoint &at)
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("Destinations"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QString current = m_printer.destinationText();
+    for (const QString &name : m_printer.printerNames()) {
+        QAction *action = menu->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(current == QStringLiteral("Imprimante : ") + name);
+        connect(action, &QAction::triggered, this, [this, name] { Destination_Click(name); });
+    }
+    menu->addSeparator();
+    QAction *pdf = menu->addAction(QStringLiteral("Fichier PDF…"));
+    pdf->setObjectName(QStringLiteral("FichierPdf"));
+    connect(pdf, &QAction::triggered, this, &PolImprim::FichierPdf_Click);
+    menu->popup(Impression->mapToGlobal(at));
+}
+
+void PolImprim::Destination_Click(const QString &printer)
+{
+    // A printer that went away since the menu was shown fails like any printing fault.
+    if (!m_printer.choosePrinter(printer)) {
+        m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
+            MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        return;
+    }
+    imprimerSurLaDestination();
+}
+
+void PolImprim::FichierPdf_Click()
+{
+    const QString proposed
+        = QDir(m_printer.pdfFolder()).filePath(QStringLiteral("Catalogue des polices.pdf"));
+    const QString file = m_messages.fichierPdf(proposed);
+    if (file.isEmpty())
+        return;
+    if (!m_printer.choosePdfFile(file)) {
+        m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
+            MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        return;
+    }
+    imprimerSurLaDestination();
+}
+
+void PolImprim::imprimerSurLaDestination()
+{
+    Impression->setToolTip(m_printer.destinationText());
+    // The new destination's page may hold more or fewer blocks.
+    Nb_Pages();
+    Impression_Click();
 }
 
 void PolImprim::Modele_Click()

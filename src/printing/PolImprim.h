@@ -66,11 +66,16 @@ private Q_SLOTS:
     void Fermer_Click();
     void Impression_Click();
     void Modele_Click();
+    void Impression_MenuDemande(const QPoint &at);
+    void Destination_Click(const QString &printer);
+    void FichierPdf_Click();
 
 private:
     void createControls();
     void Nb_Pages();
     void Sauve_Fichini();
+    // Shows the chosen destination, estimates the pages on its page and prints there.
+    void imprimerSurLaDestination();
     void showPreview();
     void tailleRule();
     QStringList entriesToPrint() const;

@@ -4,6 +4,7 @@
 #include "platform/MessageBoxes.h"
 
 #include <QList>
+#include <QStringList>
 
 class ScriptedMessages : public MessageBoxes
 {
@@ -16,6 +17,8 @@ public:
     };
     QList<Answer> answers;
     QList<Box> asked;
+    QString pdfFile; // the answer to where a PDF file goes; empty: the user gives up
+    QStringList pdfProposals; // where the program proposed to save each one
 
     Answer MsgBox(const QString &text, int style, const QString &title) override
     {
@@ -25,5 +28,10 @@ public:
     Answer informationWithOpen(const QString &text, const QString &title) override
     {
         return MsgBox(text, Information, title);
+    }
+    QString fichierPdf(const QString &proposed) override
+    {
+        pdfProposals.append(proposed);
+        return pdfFile;
     }
 };
