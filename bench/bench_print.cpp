@@ -92,6 +92,6 @@ int main(int argc, char *argv[])
             .arg(peak / 1024.0, 0, 'f', 1)
             .arg(bytes / 1024.0, 0, 'f', 0),
         QStringLiteral("-"), QStringLiteral("bounded"), QStringLiteral("see below"));
-    std::printf("PEAK\t%d\t%ld\t%ld\t%lld\n", count, peak, before, bytes);
+    std::printf("PEAK\t%d\t%ld\t%ld\t%lld\t%.3f\n", count, peak, before, bytes, ms);
     return printed ? 0 : 1;
 }
