@@ -56,10 +56,6 @@ packages_of() {
     small) echo "$SMALL" ;;
     middle) echo "$MIDDLE" ;;
     large) large_packages ;;
-    *)
-        echo "unknown scale '$1': small, middle or large" >&2
-        exit 2
-        ;;
     esac
 }
 
@@ -128,6 +124,15 @@ write_config() {
 }
 
 scales=${*:-small middle large}
+for scale in $scales; do
+    case $scale in
+    small | middle | large) ;;
+    *)
+        echo "unknown scale '$scale': small, middle or large" >&2
+        exit 2
+        ;;
+    esac
+done
 for scale in $scales; do
     # shellcheck disable=SC2046
     set -- $(packages_of "$scale")
