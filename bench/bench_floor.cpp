@@ -1,8 +1,8 @@
 // The same-engine floor: the catalogue that bench_print prints through the printer service
 // (a header, then for every installed family its name in Arial 12 and two sample lines in the
 // family at 12 points, a block never split across pages), printed by the plainest program that
-// can: one QPainter on Qt's PDF engine, nothing cached, nothing measured twice on purpose. What
-// the printer service costs beyond this is its own; what this costs is Qt's.
+// can: one QPainter on Qt's PDF engine and Qt's own font metrics, with no cache or device of
+// its own. What the printer service costs beyond this is its own; what this costs is Qt's.
 //
 //   bench_floor [runs]
 #include "BenchCommon.h"
