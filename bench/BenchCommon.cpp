@@ -68,7 +68,9 @@ QString duration(double ms)
         return QStringLiteral("%1 µs").arg(ms * 1000.0, 0, 'f', ms < 0.01 ? 2 : 1);
     if (ms < 10.0)
         return QStringLiteral("%1 ms").arg(ms, 0, 'f', 2);
-    return QStringLiteral("%1 ms").arg(ms, 0, 'f', 1);
+    if (ms < 10000.0)
+        return QStringLiteral("%1 ms").arg(ms, 0, 'f', 1);
+    return QStringLiteral("%1 s").arg(ms / 1000.0, 0, 'f', 1);
 }
 
 void result(const QString &benchmark, const QString &work, const QString &median,

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -19,6 +20,13 @@ inline double timeMs(const std::function<void()> &work)
     clock.start();
     work();
     return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// Processor time of the whole process so far, all threads: unlike wall time it does not
+// stretch when other programs share the cores.
+inline double cpuMs()
+{
+    return 1000.0 * double(std::clock()) / CLOCKS_PER_SEC;
 }
 
 inline double median(std::vector<double> values)
@@ -47,7 +55,7 @@ long statusKb(const char *field);
 // shuffled order fixed by the count.
 QStringList realisticFontNames(int count);
 
-// "1.23 ms" or "45.6 µs", whichever reads better.
+// "1.23 ms", "45.6 µs" or "12.3 s", whichever reads better.
 QString duration(double ms);
 
 // One row of the table: benchmark, size of the work, median time, time per font, target and
