@@ -89,7 +89,8 @@ int CatalogueLayout::previewCell() const
         + 4 * int(m_options.AvecNumero);
 }
 
-std::optional<qint64> CatalogueLayout::Nb_Pages(const Progress &progress) const
+std::optional<qint64> CatalogueLayout::Nb_Pages(
+    const Progress &progress, const KeepGoing &keepGoing) const
 {
     const qsizetype n = m_entries.size();
     ProgressBar bar(kBarreWidth, n, progress, m_progressGrain);
@@ -112,6 +113,8 @@ std::optional<qint64> CatalogueLayout::Nb_Pages(const Progress &progress) const
 
     qint64 NbrePages = 1;
     for (qsizetype i = 0; i < n; ++i) {
+        if (keepGoing && !keepGoing())
+            return std::nullopt;
         bar.advance();
 
         m_printer.setFontName(kArial);
@@ -169,19 +172,19 @@ QString CatalogueLayout::headerText(const QDateTime &when, const QLocale &locale
     return header;
 }
 
-bool CatalogueLayout::print(
-    const QDateTime &when, const QLocale &locale, const Progress &progress) const
+bool CatalogueLayout::print(const QDateTime &when, const QLocale &locale, const Progress &progress,
+    const KeepGoing &keepGoing) const
 {
     if (m_entries.isEmpty())
         return false;
-    if (printDocument(when, locale, progress))
+    if (printDocument(when, locale, progress, keepGoing))
         return true;
     m_printer.AbortDoc();
     return false;
 }
 
-bool CatalogueLayout::printDocument(
-    const QDateTime &when, const QLocale &locale, const Progress &progress) const
+bool CatalogueLayout::printDocument(const QDateTime &when, const QLocale &locale,
+    const Progress &progress, const KeepGoing &keepGoing) const
 {
     const qsizetype n = m_entries.size();
     ProgressBar bar(kBarImprWidth, n, progress, m_progressGrain);
@@ -208,6 +211,8 @@ bool CatalogueLayout::printDocument(
     };
 
     for (qsizetype i = 0; i < n; ++i) {
+        if (keepGoing && !keepGoing())
+            return false;
         bar.advance();
 
         printer.setFontName(kArial);

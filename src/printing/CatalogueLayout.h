@@ -47,6 +47,9 @@ public:
     // once more at the end if the last growth was not yet reported, so that a callback may
     // repaint its bar every time without throttling it itself.
     using Progress = std::function<void(float widthTwips)>;
+    // Called once for each entry; false stops the work (an estimate gives no count, a printing
+    // run drops its document).
+    using KeepGoing = std::function<bool()>;
 
     static constexpr float kBarreWidth = 3600.0f;
     static constexpr float kBarImprWidth = 3135.0f;
@@ -69,7 +72,8 @@ public:
     // The number of pages the catalogue will take, at least 1; nothing when a line height or
     // the printable height could not be measured. Selects fonts on the printer but opens no
     // document; progress runs up to kBarreWidth.
-    std::optional<qint64> Nb_Pages(const Progress &progress = {}) const;
+    std::optional<qint64> Nb_Pages(
+        const Progress &progress = {}, const KeepGoing &keepGoing = {}) const;
 
     // The header line: the user's text, then " le " and the date, then " à " and the time,
     // as the options ask, in the language of locale.
@@ -79,11 +83,12 @@ public:
     // document is dropped, so that nothing of it reaches paper and the next run starts a
     // document of its own; an empty list fails before anything is sent. Progress runs up to
     // kBarImprWidth.
-    bool print(const QDateTime &when, const QLocale &locale, const Progress &progress = {}) const;
+    bool print(const QDateTime &when, const QLocale &locale, const Progress &progress = {},
+        const KeepGoing &keepGoing = {}) const;
 
 private:
-    bool printDocument(
-        const QDateTime &when, const QLocale &locale, const Progress &progress) const;
+    bool printDocument(const QDateTime &when, const QLocale &locale, const Progress &progress,
+        const KeepGoing &keepGoing) const;
 
     PrinterService &m_printer;
     QStringList m_entries;

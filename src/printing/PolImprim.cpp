@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/TextHelpers.h"
 #include "platform/Controls.h"
+#include "platform/LongOperation.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrinterService.h"
 #include "platform/Twips.h"
@@ -466,8 +467,13 @@ void PolImprim::Nb_Pages()
     Curseur_Attente();
     setBarWidth(Barre, 0, m_sinceBarRepaint, true);
     const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
+    LongOperation work;
     const std::optional<qint64> pages = layout.Nb_Pages(
-        [this](float width) { setBarWidth(Barre, width, m_sinceBarRepaint, false); });
+        [this](float width) { setBarWidth(Barre, width, m_sinceBarRepaint, false); },
+        [&work] {
+            work.beat();
+            return true;
+        });
     Barre->parentWidget()->repaint();
     if (pages) {
         Estim_Pages->setText(QString::number(*pages));
@@ -553,7 +559,11 @@ void PolImprim::Modele_Click()
         [this, &layout, when](QPrinter *target) {
             Curseur_Attente();
             m_printer.setPreviewTarget(target);
-            layout.print(when, QLocale::system());
+            LongOperation work;
+            layout.print(when, QLocale::system(), {}, [&work] {
+                work.beat();
+                return true;
+            });
             m_printer.setPreviewTarget(nullptr);
             Curseur_Normal();
         },
@@ -576,10 +586,23 @@ void PolImprim::Impression_Click()
     Fermer->setVisible(false);
     Curseur_Attente();
     const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
-    const bool printed = layout.print(m_clock(), QLocale::system(),
-        [this](float width) { setBarWidth(Bar_Impr, width, m_sinceBarRepaint, false); });
+    LongOperation work;
+    const bool printed = layout.print(
+        m_clock(), QLocale::system(),
+        [this](float width) { setBarWidth(Bar_Impr, width, m_sinceBarRepaint, false); },
+        [&work] {
+            work.beat();
+            return !work.escapePressed();
+        });
     Bar_Impr->parentWidget()->repaint();
     Curseur_Normal();
+    if (!printed && work.escapePressed()) {
+        // The user stopped the run: the document was dropped, nothing reached the printer,
+        // and the dialog stays open as it was.
+        setBarWidth(Bar_Impr, 0, m_sinceBarRepaint, true);
+        Fermer->setVisible(true);
+        return;
+    }
     if (!printed) {
         m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
             MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
