@@ -122,7 +122,10 @@ void Typovise::impressionFermee()
                              "enregistré dans le fichier\n%1");
         const MessageBoxes::Answer answer = m_messages.informationWithOpen(
             text.arg(QDir::toNativeSeparators(file)), QStringLiteral("Contrôle d'impression"));
-        if (answer == MessageBoxes::Open)
-            QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+        if (answer == MessageBoxes::Open && !QDesktopServices::openUrl(QUrl::fromLocalFile(file))) {
+            m_messages.MsgBox(QStringLiteral("Aucun programme ne peut ouvrir le fichier\n%1")
+                                  .arg(QDir::toNativeSeparators(file)),
+                MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        }
     }
 }

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/TextHelpers.h"
 #include "platform/Controls.h"
+#include "platform/FontCensus.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrinterService.h"
 #include "platform/Twips.h"
@@ -323,7 +324,9 @@ void PolPpal::Affiche_Exemple(int position, int pane)
     QFont font = Exemple[pane]->font();
     font.setFamily(m_state.NomPolice);
     Exemple[pane]->setFont(font);
-    m_state.NomPoliceReelle = QFontInfo(Exemple[pane]->font()).family();
+    // Qt names a face of a family that several foundries offer with its foundry; the list
+    // names the family alone, and so does the pane.
+    m_state.NomPoliceReelle = FontCensus::familyName(QFontInfo(Exemple[pane]->font()).family());
     Cadre_Exemple[pane]->setCaption(m_state.NomPoliceReelle);
 }
 

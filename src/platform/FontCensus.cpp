@@ -43,6 +43,11 @@ QString withoutFoundry(const QString &family)
 
 } // namespace
 
+QString FontCensus::familyName(const QString &qtFamily)
+{
+    return withoutFoundry(qtFamily);
+}
+
 QStringList FontCensus::fold(const QStringList &qtFamilies, const QStringList &fileFamilies)
 {
     const QSet<QString> real(fileFamilies.cbegin(), fileFamilies.cend());

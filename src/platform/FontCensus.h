@@ -14,6 +14,8 @@ namespace FontCensus {
 // Sorted as Qt sorts its families; private families (the desktop's own interface faces) left
 // out.
 QStringList families();
+// The family as the user knows it of a name Qt reports for a face ("C059 [urw]" gives "C059").
+QString familyName(const QString &qtFamily);
 // The folding itself, apart from the font system: qtFamilies as Qt lists them, fileFamilies
 // every family name the installed font files carry.
 QStringList fold(const QStringList &qtFamilies, const QStringList &fileFamilies);

@@ -37,7 +37,8 @@ bool isUserInput(QEvent::Type type)
 
 } // namespace
 
-LongOperation::LongOperation()
+LongOperation::LongOperation(Escape escape)
+    : m_escapeStops(escape)
 {
     m_sinceEvents.start();
     QCoreApplication::instance()->installEventFilter(this);
@@ -46,6 +47,10 @@ LongOperation::LongOperation()
 LongOperation::~LongOperation()
 {
     QCoreApplication::instance()->removeEventFilter(this);
+    for (Deferred &deferred : m_deferred) {
+        if (deferred.receiver)
+            QCoreApplication::postEvent(deferred.receiver, deferred.event.release());
+    }
 }
 
 void LongOperation::beat()
@@ -62,11 +67,21 @@ bool LongOperation::eventFilter(QObject *watched, QEvent *event)
 {
     if (!m_inBeat || !isUserInput(event->type()))
         return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        m_escape = true;
-    }
     // A close box pressed meanwhile leaves its window open.
-    event->ignore();
+    if (event->type() == QEvent::Close) {
+        event->ignore();
+        return true;
+    }
+    if (m_escapeStops == EscapeStops) {
+        if (event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            m_escape = true;
+        }
+    } else if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::Shortcut
+        && event->type() != QEvent::MouseMove) {
+        // Delivered again as a key press, a shortcut would run twice; a pointer that moved
+        // meanwhile is where it is now.
+        m_deferred.push_back({ watched, std::unique_ptr<QEvent>(event->clone()) });
+    }
     return true;
 }

@@ -119,20 +119,28 @@ const QFont &QtPrinterService::currentFont()
     return m_font;
 }
 
-const QtPrinterService::LineMetrics &QtPrinterService::lineMetrics()
+QtPrinterService::LineMetrics QtPrinterService::lineMetrics()
 {
-    const auto known = m_metrics.constFind(m_choice);
-    if (known != m_metrics.cend())
-        return *known;
-    currentFont();
-    double scale = 1.0;
-    const QFontMetricsF metrics(deviceFont(scale), m_printer.get());
-    LineMetrics line;
-    if (metrics.height() > 0) {
-        line.height = toTwips(metrics.height() * scale);
-        line.ascent = metrics.ascent();
+    // Large enough that the metrics' rounding to a device pixel is lost in the division,
+    // small enough for Qt to measure it on any printer.
+    constexpr double kMeasuringPoints = 100.0;
+    FontChoice face = m_choice;
+    face.size = kMeasuringPoints;
+    auto known = m_metrics.constFind(face);
+    if (known == m_metrics.cend()) {
+        QFont font = currentFont();
+        font.setPointSizeF(kMeasuringPoints);
+        const QFontMetricsF metrics(font, m_printer.get());
+        FaceMetrics measured;
+        if (metrics.height() > 0) {
+            measured.heightPerPoint = toTwips(metrics.height()) / kMeasuringPoints;
+            measured.ascentPerPoint = metrics.ascent() / kMeasuringPoints;
+        }
+        known = m_metrics.insert(face, measured);
     }
-    return *m_metrics.insert(m_choice, line);
+    if (known->heightPerPoint < 0)
+        return {};
+    return { known->heightPerPoint * m_choice.size, known->ascentPerPoint };
 }
 
 double QtPrinterService::toTwips(double devicePixels) const
@@ -224,7 +232,7 @@ bool QtPrinterService::Print(const QString &text)
         m_painter.save();
         m_painter.scale(scale, scale);
         m_painter.setFont(font);
-        m_painter.drawText(QPointF(0, top / scale + line.ascent), text);
+        m_painter.drawText(QPointF(0, top / scale + line.ascentPerPoint * font.pointSizeF()), text);
         m_painter.restore();
     }
     m_y += line.height;

@@ -92,12 +92,21 @@ private:
         bool operator==(const FontChoice &other) const = default;
     };
     friend size_t qHash(const FontChoice &choice, size_t seed);
+    // A face's line measured once, at one size, per point of size: the faces of a scalable
+    // font grow in proportion, so every other size is a multiplication. The estimate and the
+    // run both take these numbers, so that they break pages alike; and a size typed anew
+    // loads no face again.
+    struct FaceMetrics
+    {
+        double heightPerPoint = -1; // twips; negative when the face cannot be measured
+        double ascentPerPoint = 0; // device pixels
+    };
     struct LineMetrics
     {
         double height = -1; // twips, negative when the face cannot be measured
-        double ascent = 0; // device pixels of the face as drawn, before any scaling
+        double ascentPerPoint = 0; // device pixels
     };
-    const LineMetrics &lineMetrics();
+    LineMetrics lineMetrics();
 
     FontChoice m_choice;
     QFont m_font;
@@ -113,8 +122,8 @@ private:
     QDateTime m_begun;
     QString m_lastPdf;
     double m_y = 0; // twips from the top of the printable area
-    // Line metrics by font choice: the estimate measures the same few faces for every entry,
-    // and building font metrics on a printer costs far more than the lookup.
-    QHash<FontChoice, LineMetrics> m_metrics;
+    // By face (the choice at the measuring size): building font metrics on a printer loads
+    // the face, which costs far more than the lookup.
+    QHash<FontChoice, FaceMetrics> m_metrics;
     double m_scaleHeight = -1; // measured once: the page layout is fixed with the printer
 };

@@ -467,7 +467,7 @@ void PolImprim::Nb_Pages()
     Curseur_Attente();
     setBarWidth(Barre, 0, m_sinceBarRepaint, true);
     const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
-    LongOperation work;
+    LongOperation work(LongOperation::EscapeIgnored);
     const std::optional<qint64> pages = layout.Nb_Pages(
         [this](float width) { setBarWidth(Barre, width, m_sinceBarRepaint, false); },
         [&work] {
@@ -559,7 +559,7 @@ void PolImprim::Modele_Click()
         [this, &layout, when](QPrinter *target) {
             Curseur_Attente();
             m_printer.setPreviewTarget(target);
-            LongOperation work;
+            LongOperation work(LongOperation::EscapeIgnored);
             layout.print(when, QLocale::system(), {}, [&work] {
                 work.beat();
                 return true;
@@ -586,7 +586,7 @@ void PolImprim::Impression_Click()
     Fermer->setVisible(false);
     Curseur_Attente();
     const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
-    LongOperation work;
+    LongOperation work(LongOperation::EscapeStops);
     const bool printed = layout.print(
         m_clock(), QLocale::system(),
         [this](float width) { setBarWidth(Bar_Impr, width, m_sinceBarRepaint, false); },

@@ -230,6 +230,24 @@ private Q_SLOTS:
         QCOMPARE(pdfPages(run.printer.lastPdfFile()), run.estimate);
     }
 
+    // Without any program to show a PDF, "Ouvrir" says so instead of doing nothing.
+    void openWithoutAViewerSaysSo()
+    {
+        QTemporaryDir dir;
+        CatalogueRun run(dir.path());
+        if (!run.printer.printsToPdf())
+            QSKIP("a default printer exists: catalogues go to it, not to a file");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(dir.path()));
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        run.messages.answers = { MessageBoxes::Open };
+        QVERIFY(run.print());
+        QCOMPARE(run.messages.asked.size(), 2);
+        QCOMPARE(run.messages.asked[1].text,
+            u"Aucun programme ne peut ouvrir le fichier\n"_s + run.printer.lastPdfFile());
+        QCOMPARE(run.messages.asked[1].style, int(MessageBoxes::Exclamation));
+    }
+
     void signalEndsARunWithoutLeftovers_data()
     {
         QTest::addColumn<int>("signal");

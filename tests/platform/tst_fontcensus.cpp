@@ -154,6 +154,9 @@ private Q_SLOTS:
         QVERIFY(printer.Print(u"Portez ce vieux whisky"_s));
         QVERIFY(printer.EndDoc());
         QCOMPARE(pdfFonts(printer.lastPdfFile()), QStringList { u"LiberationSans"_s });
+        // The name Qt reports for the face drawn is the list's entry.
+        QFont font(u"Liberation Sans"_s);
+        QCOMPARE(FontCensus::familyName(QFontInfo(font).family()), u"Liberation Sans"_s);
     }
 
     // Liberation Serif lacks the snowman that DejaVu Sans holds: the sample must not borrow it.

@@ -6,6 +6,7 @@
 #include "printing/PolImprim.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <thread>
 
@@ -100,6 +101,24 @@ private Q_SLOTS:
         QCOMPARE(again.log.last(), u"enddoc"_s);
         QCOMPARE(again.log.count(u"abort"_s), 0);
         QVERIFY(!again.dialogOpenAfterRun);
+    }
+
+    // The size box estimates the pages at every keystroke: keys typed meanwhile wait for it.
+    void keysTypedDuringAnEstimateLandAfterIt()
+    {
+        openDialogOnSlowPrinter();
+        auto *taille = m_dialog->findChild<VbComboBox *>(u"Taille_Police"_s);
+        taille->lineEdit()->selectAll();
+        m_atMeasure100 = [taille] {
+            for (const char digit : { '0', '0' }) {
+                QCoreApplication::postEvent(taille->lineEdit(),
+                    new QKeyEvent(
+                        QEvent::KeyPress, Qt::Key_0, Qt::NoModifier, QString(QLatin1Char(digit))));
+            }
+        };
+        QTest::keyClick(taille->lineEdit(), Qt::Key_2);
+        m_atMeasure100 = nullptr;
+        QTRY_COMPARE(taille->Text(), u"200"_s);
     }
 
     void clicksDuringTheRunReachNoHandler()
