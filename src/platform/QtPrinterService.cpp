@@ -139,8 +139,27 @@ QtPrinterService::LineMetrics QtPrinterService::lineMetrics()
         known = m_metrics.insert(face, measured);
     }
     if (known->heightPerPoint < 0)
-        return {};
+        return lineMetricsAtSize();
     return { known->heightPerPoint * m_choice.size, known->ascentPerPoint };
+}
+
+QtPrinterService::LineMetrics QtPrinterService::lineMetricsAtSize()
+{
+    // A few faces carry metrics that Qt cannot read at the measuring size (tall logos, broken
+    // tables) but can at the size asked for: those are measured at each size they are used at.
+    const auto known = m_sizedMetrics.constFind(m_choice);
+    if (known != m_sizedMetrics.cend())
+        return *known;
+    currentFont();
+    double scale = 1.0;
+    const QFont font = deviceFont(scale);
+    const QFontMetricsF metrics(font, m_printer.get());
+    LineMetrics line;
+    if (metrics.height() > 0) {
+        line.height = toTwips(metrics.height() * scale);
+        line.ascentPerPoint = metrics.ascent() / font.pointSizeF();
+    }
+    return *m_sizedMetrics.insert(m_choice, line);
 }
 
 double QtPrinterService::toTwips(double devicePixels) const
@@ -396,4 +415,5 @@ void QtPrinterService::useNewDestination()
     m_printer = createPrinter();
     m_scaleHeight = -1;
     m_metrics.clear();
+    m_sizedMetrics.clear();
 }

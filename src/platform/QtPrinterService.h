@@ -107,6 +107,7 @@ private:
         double ascentPerPoint = 0; // device pixels
     };
     LineMetrics lineMetrics();
+    LineMetrics lineMetricsAtSize();
 
     FontChoice m_choice;
     QFont m_font;
@@ -125,5 +126,6 @@ private:
     // By face (the choice at the measuring size): building font metrics on a printer loads
     // the face, which costs far more than the lookup.
     QHash<FontChoice, FaceMetrics> m_metrics;
+    QHash<FontChoice, LineMetrics> m_sizedMetrics; // the faces measured at each size
     double m_scaleHeight = -1; // measured once: the page layout is fixed with the printer
 };
