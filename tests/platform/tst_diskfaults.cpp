@@ -1,5 +1,6 @@
 // Faults a real machine has, on the real settings module and the real printer service: a disk
 // that fills (a small tmpfs, so root only), and a printing run ended by a signal.
+#include "PdfFiles.h"
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "platform/ProfileFile.h"
@@ -37,16 +38,6 @@ QByteArray contentOf(const QString &path)
 QStringList entriesOf(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-int pdfPages(const QString &pdf)
-{
-    QProcess pdfinfo;
-    pdfinfo.start(u"pdfinfo"_s, { pdf });
-    if (!pdfinfo.waitForFinished(30000) || pdfinfo.exitCode() != 0)
-        return -1;
-    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
-    return info.section(u"Pages:"_s, 1).split(u'\n').value(0).trimmed().toInt();
 }
 
 // A tmpfs of its own, unmounted when the test ends.

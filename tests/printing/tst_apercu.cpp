@@ -1,5 +1,6 @@
 // The page preview of the print dialog on the real printer service: the pages it shows are the
 // pages the printing run gives.
+#include "PdfFiles.h"
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "platform/Controls.h"
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -17,16 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-int pdfPages(const QString &file)
-{
-    QProcess pdfinfo;
-    pdfinfo.start(u"pdfinfo"_s, { file });
-    if (!pdfinfo.waitForFinished(30000) || pdfinfo.exitCode() != 0)
-        return -1;
-    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
-    return info.section(u"Pages:"_s, 1).section(u'\n', 0, 0).trimmed().toInt();
-}
 
 struct PreviewSeen
 {

@@ -1,6 +1,7 @@
 // Choosing where a catalogue goes, from the context menu of the print dialog's "Imprimer", on
 // the real printer service: scripts/test.sh gives its private cupsd two queues, the default
 // one (jobs in TYPOVISE_CUPS_OUTPUT) and TYPOVISE_CUPS_FAULT_QUEUE (jobs in ..._FAULT_OUTPUT).
+#include "PdfFiles.h"
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "platform/Controls.h"
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QMenu>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,16 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-int pdfPages(const QString &file)
-{
-    QProcess pdfinfo;
-    pdfinfo.start(u"pdfinfo"_s, { file });
-    if (!pdfinfo.waitForFinished(30000) || pdfinfo.exitCode() != 0)
-        return -1;
-    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
-    return info.section(u"Pages:"_s, 1).section(u'\n', 0, 0).trimmed().toInt();
-}
 
 // The PDF files of a queue's output folder, waited for while CUPS passes a job on.
 QStringList jobsArrived(const QString &folder, const QStringList &before)
