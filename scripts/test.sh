@@ -107,9 +107,19 @@ if command -v cupsd >/dev/null 2>&1 && "$work/cupsd-control" start; then
 fi
 if [ "$cups_ready" -eq 1 ]; then
     export CUPS_SERVER="$work/cups.sock"
-    lpadmin -p TypoviseTest -E -v "typovise-keep:$work/jobs" -m raw 2>/dev/null
-    lpadmin -d TypoviseTest
-    lpadmin -p TypoviseFaults -E -v "typovise-keep:$work/faultjobs" -m raw 2>/dev/null
+    # A scheduler that has just said it runs may still turn a first request away; each call
+    # is tried again for a few seconds before its error is shown.
+    admin() {
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            if lpadmin "$@" 2>"$work/log/lpadmin.err"; then return 0; fi
+            sleep 0.5
+        done
+        cat "$work/log/lpadmin.err" >&2
+        return 1
+    }
+    admin -p TypoviseTest -E -v "typovise-keep:$work/jobs" -m raw
+    admin -d TypoviseTest
+    admin -p TypoviseFaults -E -v "typovise-keep:$work/faultjobs" -m raw
     export TYPOVISE_CUPS_OUTPUT="$work/jobs"
     export TYPOVISE_CUPS_FAULT_QUEUE=TypoviseFaults
     export TYPOVISE_CUPS_FAULT_OUTPUT="$work/faultjobs"
