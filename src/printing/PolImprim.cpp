@@ -517,8 +517,7 @@ void PolImprim::Destination_Click(const QString &printer)
 {
     // A printer that went away since the menu was shown fails like any printing fault.
     if (!m_printer.choosePrinter(printer)) {
-        m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
-            MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        defautImpression();
         return;
     }
     imprimerSurLaDestination();
@@ -532,11 +531,16 @@ void PolImprim::FichierPdf_Click()
     if (file.isEmpty())
         return;
     if (!m_printer.choosePdfFile(file)) {
-        m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
-            MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        defautImpression();
         return;
     }
     imprimerSurLaDestination();
+}
+
+void PolImprim::defautImpression()
+{
+    m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
+        MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
 }
 
 void PolImprim::imprimerSurLaDestination()
@@ -604,8 +608,7 @@ void PolImprim::Impression_Click()
         return;
     }
     if (!printed) {
-        m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
-            MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+        defautImpression();
         // The failed document was dropped, so the user may close the dialog or try again.
         Fermer->setVisible(true);
         return;

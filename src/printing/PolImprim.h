@@ -76,6 +76,8 @@ private:
     void Sauve_Fichini();
     // Shows the chosen destination, estimates the pages on its page and prints there.
     void imprimerSurLaDestination();
+    // The one message of every printing failure.
+    void defautImpression();
     void showPreview();
     void tailleRule();
     QStringList entriesToPrint() const;

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,7 +62,10 @@ private Q_SLOTS:
         QTimer::singleShot(0, this, [&] {
             ApercuPages *apercu = dialog->apercu();
             QVERIFY(apercu);
-            QTRY_VERIFY(apercu->pageCount() > 0);
+            // Closed whatever this check finds, so that a failure cannot leave it waiting.
+            const auto close = qScopeGuard([apercu] { apercu->reject(); });
+            // The whole catalogue is drawn first: on a loaded machine that takes a while.
+            QTRY_VERIFY_WITH_TIMEOUT(apercu->pageCount() > 0, 120000);
             seen.pages = apercu->pageCount();
             QApplication::setActiveWindow(apercu);
             QVERIFY(QTest::qWaitForWindowActive(apercu));
@@ -69,7 +73,6 @@ private Q_SLOTS:
             seen.afterPageDown = apercu->currentPage();
             QTest::keyClick(apercu, Qt::Key_PageUp);
             seen.afterPageUp = apercu->currentPage();
-            apercu->accept();
         });
         auto *modele = dialog->findChild<VbPicture *>(u"Modele"_s);
         modele->setFocus();
