@@ -563,11 +563,9 @@ void PolImprim::Modele_Click()
         [this, &layout, when](QPrinter *target) {
             Curseur_Attente();
             m_printer.setPreviewTarget(target);
-            LongOperation work(LongOperation::EscapeIgnored);
-            layout.print(when, QLocale::system(), {}, [&work] {
-                work.beat();
-                return true;
-            });
+            // No events meanwhile: the preview widget would start drawing its pages again
+            // inside this very drawing.
+            layout.print(when, QLocale::system());
             m_printer.setPreviewTarget(nullptr);
             Curseur_Normal();
         },

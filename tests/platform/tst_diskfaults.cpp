@@ -40,6 +40,15 @@ QStringList entriesOf(const QString &dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+// What a catalogue left in the program's directory: every entry but the settings file, which
+// the dialog writes when it closes with the header box still focused.
+QStringList catalogueLeftovers(const QString &dir)
+{
+    QStringList left = entriesOf(dir);
+    left.removeAll(QStringLiteral("Typovise.ini"));
+    return left;
+}
+
 // A tmpfs of its own, unmounted when the test ends.
 struct SmallDisk
 {
@@ -191,12 +200,12 @@ private Q_SLOTS:
 
         QVERIFY(disk.fillLeaving(qint64(size * roomShare)));
         QVERIFY(!run.print());
-        const QStringList left = entriesOf(disk.path());
+        const QStringList left = catalogueLeftovers(disk.path());
         QVERIFY2(left == QStringList { u"filler"_s }, qPrintable(left.join(u", "))); // no half file
         disk.freeSpace();
         QVERIFY(run.print()); // the same dialog, once the cause is gone
         const QString pdf = run.printer.lastPdfFile();
-        QCOMPARE(entriesOf(disk.path()), QStringList { QFileInfo(pdf).fileName() });
+        QCOMPARE(catalogueLeftovers(disk.path()), QStringList { QFileInfo(pdf).fileName() });
         QCOMPARE(pdfPages(pdf), run.estimate);
         QCOMPARE(run.messages.asked.size(), 2);
         QCOMPARE(run.messages.asked[0].text, kFailure);
