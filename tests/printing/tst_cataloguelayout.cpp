@@ -1,0 +1,227 @@
+// The page layout and the printing run on a scripted printer whose lines are 20 twips a point:
+// the header line (Arial 15) is 300 twips, the blank and spacing lines (Arial 10) 200, a name
+// line (Arial 12) 240.
+#include "ScriptedPrinter.h"
+#include "printing/CatalogueLayout.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime kWhen(QDate(2026, 12, 5), QTime(9, 5, 7));
+
+CatalogueOptions namesOnly()
+{
+    CatalogueOptions options;
+    options.TaillePolice = 14;
+    options.LignesExemple = { QString(), u"Portez"_s, u"ABC"_s };
+    options.TexteEnTete = u"Cat"_s;
+    return options;
+}
+
+// Entries numbered as the main window numbers them: zero-padded to the width of the count.
+QStringList numberedEntries(int count)
+{
+    const int width = int(QString::number(count).size());
+    QStringList entries;
+    for (int i = 1; i <= count; ++i)
+        entries.append(u"%1 F"_s.arg(i, width, 10, QChar(u'0')));
+    return entries;
+}
+
+// The entries (by their place in the list) whose name line comes right after a page break.
+QList<int> entriesOpeningAPage(const QStringList &log)
+{
+    QList<int> opening;
+    int entry = -1;
+    for (qsizetype i = 0; i < log.size(); ++i) {
+        if (!log[i].startsWith(u"print:Arial|12||"_s))
+            continue;
+        ++entry;
+        if (log.value(i - 1) == u"newpage"_s)
+            opening.append(entry);
+    }
+    return opening;
+}
+
+} // namespace
+
+class TestCatalogueLayout : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void linesInPrintingOrder_data()
+    {
+        QTest::addColumn<bool>("samples");
+        QTest::addColumn<bool>("spacing");
+        QTest::addColumn<bool>("numbers");
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("names alone follow the header and a blank line")
+            << false << false << false
+            << QStringList { u"print:Arial|15|bi|Cat"_s, u"print:Arial|10||"_s,
+                   u"print:Arial|12||Alpha"_s, u"print:Arial|12||Beta Sans"_s, u"enddoc"_s };
+        QTest::newRow("each name is followed by its samples in its own font")
+            << true << false << false
+            << QStringList { u"print:Arial|15|bi|Cat"_s, u"print:Arial|10||"_s,
+                   u"print:Arial|12||Alpha"_s, u"print:Alpha|14||Portez"_s,
+                   u"print:Alpha|14||ABC"_s, u"print:Arial|12||Beta Sans"_s,
+                   u"print:Beta Sans|14||Portez"_s, u"print:Beta Sans|14||ABC"_s, u"enddoc"_s };
+        QTest::newRow("numbers keep the entry's number field, spacing goes between entries")
+            << false << true << true
+            << QStringList { u"print:Arial|15|bi|Cat"_s, u"print:Arial|10||"_s,
+                   u"print:Arial|12||1 Alpha"_s, u"print:Arial|10||"_s,
+                   u"print:Arial|12||1000 Beta Sans"_s, u"enddoc"_s };
+    }
+    void linesInPrintingOrder()
+    {
+        QFETCH(bool, samples);
+        QFETCH(bool, spacing);
+        QFETCH(bool, numbers);
+        QFETCH(QStringList, printed);
+        CatalogueOptions options = namesOnly();
+        options.AvecExemple = samples;
+        options.EspacePolices = spacing;
+        options.AvecNumero = numbers;
+        ScriptedPrinter printer;
+        const QStringList entries { u"1 Alpha"_s, u"1000 Beta Sans"_s };
+        QVERIFY(CatalogueLayout(printer, entries, options).print(kWhen, QLocale::c()));
+        QCOMPARE(printer.log, printed);
+    }
+
+    void headerLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("date");
+        QTest::addColumn<bool>("time");
+        QTest::addColumn<QString>("header");
+        QTest::newRow("the text alone") << u"Cat"_s << false << false << u"Cat"_s;
+        QTest::newRow("the date after the text")
+            << u"Cat"_s << true << false << u"Cat le 5 décembre 2026"_s;
+        QTest::newRow("the time after the text") << u"Cat"_s << false << true << u"Cat à 9:05:07"_s;
+        QTest::newRow("no text: the date and time keep their leading blank")
+            << QString() << true << true << u" le 5 décembre 2026 à 9:05:07"_s;
+    }
+    void headerLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, date);
+        QFETCH(bool, time);
+        QFETCH(QString, header);
+        CatalogueOptions options = namesOnly();
+        options.TexteEnTete = text;
+        options.AvecDate = date;
+        options.AvecHeure = time;
+        ScriptedPrinter printer;
+        const CatalogueLayout layout(printer, { u"1 Alpha"_s }, options);
+        QCOMPARE(layout.headerText(kWhen, QLocale(QLocale::French)), header);
+    }
+
+    void pageBreaks_data()
+    {
+        QTest::addColumn<bool>("samples");
+        QTest::addColumn<double>("pageHeight");
+        QTest::addColumn<QList<int>>("opening");
+        // Under the header's 500 twips: name blocks of 240, or 800 with two 14-point samples.
+        QTest::newRow("a block one twip too tall goes to the next page")
+            << false << 979.0 << QList<int> { 1 };
+        QTest::newRow("a block ending on the page's edge stays on it")
+            << true << 1300.0 << QList<int> { 1 };
+        QTest::newRow("a block taller than the page gets a page of its own")
+            << true << 700.0 << QList<int> { 0, 1 };
+    }
+    void pageBreaks()
+    {
+        QFETCH(bool, samples);
+        QFETCH(double, pageHeight);
+        QFETCH(QList<int>, opening);
+        CatalogueOptions options = namesOnly();
+        options.AvecExemple = samples;
+        ScriptedPrinter printer;
+        printer.pageHeight = pageHeight;
+        const QStringList entries { u"1 Alpha"_s, u"2 Beta"_s };
+        QVERIFY(CatalogueLayout(printer, entries, options).print(kWhen, QLocale::c()));
+        QCOMPARE(entriesOpeningAPage(printer.log), opening);
+    }
+
+    void estimateAgainstPrintedPages_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("samples");
+        QTest::addColumn<bool>("spacing");
+        QTest::addColumn<double>("size");
+        QTest::addColumn<double>("pageHeight");
+        QTest::addColumn<qint64>("estimated");
+        QTest::addColumn<int>("printed");
+        QTest::newRow("names that fill the page exactly")
+            << 3 << false << false << 12.0 << 1220.0 << qint64(1) << 1;
+        QTest::newRow("names one twip taller than the page")
+            << 3 << false << false << 12.0 << 1219.0 << qint64(2) << 2;
+        QTest::newRow("samples that fill the page exactly")
+            << 2 << true << false << 12.0 << 1940.0 << qint64(1) << 1;
+        QTest::newRow("a spacing line after the last entry is counted, never printed")
+            << 2 << false << true << 12.0 << 1300.0 << qint64(2) << 1;
+        QTest::newRow("forty thousand blocks taller than the page, one page each")
+            << 40000 << true << false << 2048.0 << 15840.0 << qint64(40001) << 40001;
+        QTest::newRow("no entry: one page estimated, nothing printed")
+            << 0 << true << true << 12.0 << 15840.0 << qint64(1) << 0;
+    }
+    // Numbers lengthen no line, so they never change the count.
+    void estimateAgainstPrintedPages()
+    {
+        QFETCH(int, entries);
+        QFETCH(bool, samples);
+        QFETCH(bool, spacing);
+        QFETCH(double, size);
+        QFETCH(double, pageHeight);
+        QFETCH(qint64, estimated);
+        QFETCH(int, printed);
+        CatalogueOptions options = namesOnly();
+        options.AvecExemple = samples;
+        options.EspacePolices = spacing;
+        options.TaillePolice = size;
+        ScriptedPrinter printer;
+        printer.pageHeight = pageHeight;
+        const CatalogueLayout layout(printer, numberedEntries(entries), options);
+        QCOMPARE(layout.Nb_Pages(), std::optional(estimated));
+        options.AvecNumero = true;
+        QCOMPARE(CatalogueLayout(printer, numberedEntries(entries), options).Nb_Pages(),
+            std::optional(estimated));
+        QVERIFY(printer.log.isEmpty()); // an estimate opens no document
+        QCOMPARE(layout.print(kWhen, QLocale::c()), entries > 0);
+        QCOMPARE(printer.pagesEnded(), printed);
+    }
+
+    void progressBars_data()
+    {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QList<float>>("estimateBar");
+        QTest::addColumn<QList<float>>("printingBar");
+        QTest::newRow("three entries: a third of each bar an entry, short of full")
+            << 3 << QList<float> { 0, 1200, 2400 } << QList<float> { 0, 1045, 2090 };
+        QTest::newRow("one entry: the bars stay empty")
+            << 1 << QList<float> { 0 } << QList<float> { 0 };
+    }
+    void progressBars()
+    {
+        QFETCH(int, entries);
+        QFETCH(QList<float>, estimateBar);
+        QFETCH(QList<float>, printingBar);
+        ScriptedPrinter printer;
+        const CatalogueLayout layout(printer, numberedEntries(entries), namesOnly());
+        QList<float> estimateWidths;
+        QList<float> printingWidths;
+        QVERIFY(layout.Nb_Pages([&estimateWidths](float width) { estimateWidths << width; }));
+        QVERIFY(layout.print(
+            kWhen, QLocale::c(), [&printingWidths](float width) { printingWidths << width; }));
+        QCOMPARE(estimateWidths, estimateBar);
+        QCOMPARE(printingWidths, printingBar);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogueLayout)
+#include "tst_cataloguelayout.moc"

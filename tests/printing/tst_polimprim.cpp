@@ -1,0 +1,442 @@
+// The print dialog on a scripted printer: what it shows when it opens, what each control
+// estimates and saves, its layout picture, pasted text, and a failing run.
+#include "Harness.h"
+#include "platform/Controls.h"
+#include "printing/PolImprim.h"
+#include "printing/PreviewStrip.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDeadlineTimer>
+#include <QFocusEvent>
+#include <QLabel>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+using UserAction = std::function<void()>;
+Q_DECLARE_METATYPE(UserAction)
+
+namespace {
+
+const QDateTime kWhen(QDate(2026, 12, 5), QTime(9, 5, 7));
+
+bool hasInk(const QImage &cell, QRgb ink)
+{
+    for (int y = 0; y < cell.height(); ++y) {
+        for (int x = 0; x < cell.width(); ++x) {
+            if (cell.pixel(x, y) == ink)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestPolImprim : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Harness> m_h;
+    PolImprim *m_dialog = nullptr;
+    QList<double> m_estimatedSizes; // the sample size of each estimate since the dialog opened
+    bool m_unmeasurable = false;
+
+    template <typename T = QWidget> T *control(const QString &name) const
+    {
+        return m_dialog->findChild<T *>(name);
+    }
+    QAbstractButton *button(const QString &name) const { return control<QAbstractButton>(name); }
+    QLineEdit *field(const QString &name) const
+    {
+        if (auto *box = control<QComboBox>(name))
+            return box->lineEdit();
+        return control<QLineEdit>(name);
+    }
+    void openDialog()
+    {
+        m_estimatedSizes.clear();
+        m_dialog = m_h->app->afficherImpression();
+        m_dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+    }
+    void closeDialog()
+    {
+        QTest::mouseClick(control(u"Fermer"_s), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void addSecondFontToSelection()
+    {
+        m_h->find<VbListBox>(u"Liste0"_s)->setSelected(1, true);
+        QTest::mouseClick(m_h->find<VkCommand>(u"Ajoute"_s), Qt::LeftButton);
+    }
+    // The dialog opened on a selection, the header box left, and nothing saved or estimated
+    // yet: what a row does next is all that shows.
+    void openOnASelectionWithNothingSaved()
+    {
+        addSecondFontToSelection();
+        openDialog();
+        moveFocusTo(u"Espace_Pol0"_s);
+        QFile::remove(m_h->iniPath());
+        m_estimatedSizes.clear();
+    }
+    void moveFocusTo(const QString &name) { control(name)->setFocus(Qt::TabFocusReason); }
+    // Over the whole field: keys for ASCII text, an input method's commit for the rest.
+    void typeInto(const QString &name, const QString &text)
+    {
+        moveFocusTo(name);
+        field(name)->selectAll();
+        for (QChar c : text) {
+            if (c.unicode() < 128)
+                QTest::keyClick(field(name), char(c.unicode()));
+            else
+                field(name)->insert(c);
+        }
+    }
+    void pickNextLine(const QString &name, int from)
+    {
+        moveFocusTo(name);
+        control<QComboBox>(name)->setCurrentIndex(from);
+        QTest::keyClick(control(name), Qt::Key_Down);
+    }
+    QString savedSettings() const
+    {
+        return QString::fromLatin1(m_h->readIni()).replace(u"\r\n"_s, u"\n"_s);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_h = std::make_unique<Harness>();
+        m_unmeasurable = false;
+        m_h->start({ u"Arial"_s, u"DejaVu Sans"_s, u"Liberation Mono"_s, u"Times"_s });
+        // An estimate measures the header (Arial 15 bold) before anything else.
+        m_h->printer.height = [this](const ScriptedPrinter::Font &font, const QString &) {
+            if (font.size == 15 && font.bold)
+                m_estimatedSizes.append(m_h->app->state().TaillePolice);
+            return m_unmeasurable ? -1.0 : font.size * 20;
+        };
+    }
+    void cleanup() { m_h.reset(); }
+
+    void firstOpeningShowsTheStartChoices()
+    {
+        openDialog();
+        QCOMPARE(field(u"Texte1"_s)->text(), u"Polices..."_s);
+        QVERIFY(!button(u"Date_Heure0"_s)->isChecked());
+        QVERIFY(!button(u"Date_Heure1"_s)->isChecked());
+        QCOMPARE(field(u"Taille_Police"_s)->text(), u"12"_s);
+        QCOMPARE(
+            field(u"Ligne_Exemple1"_s)->text(), u"Portez ce vieux whisky au juge blond qui fume"_s);
+        QCOMPARE(field(u"Ligne_Exemple2"_s)->text(), u"ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%"_s);
+        QVERIFY(button(u"Ch_Liste0"_s)->isChecked()); // the selection is empty
+        QVERIFY(button(u"Option_LC0"_s)->isChecked());
+        QVERIFY(button(u"Espace_Pol0"_s)->isChecked());
+        QVERIFY(button(u"Avec_No0"_s)->isChecked());
+        QCOMPARE(m_estimatedSizes, QList<double> { 12 });
+        QCOMPARE(control<QLabel>(u"Estim_Pages"_s)->text(), u"1"_s);
+        QCOMPARE(savedSettings(), QString());
+    }
+
+    void aSelectionIsProposedAtEachOpening()
+    {
+        addSecondFontToSelection();
+        openDialog();
+        button(u"Ch_Liste0"_s)->click();
+        closeDialog();
+        openDialog();
+        QVERIFY(button(u"Ch_Liste1"_s)->isChecked());
+        QCOMPARE(m_h->app->state().ListeImprimee, 1);
+    }
+
+    // The options last as long as the program; the date and time are kept in the settings.
+    void optionsLastUntilTheProgramEnds()
+    {
+        openDialog();
+        button(u"Option_LC1"_s)->click();
+        button(u"Espace_Pol1"_s)->click();
+        button(u"Avec_No1"_s)->click();
+        button(u"Date_Heure0"_s)->click();
+        closeDialog();
+        openDialog();
+        QCOMPARE(control(u"Modele"_s)->property("cell").toInt(), 7);
+        m_h->restart();
+        openDialog();
+        QCOMPARE(control(u"Modele"_s)->property("cell").toInt(), 0);
+        QVERIFY(button(u"Option_LC0"_s)->isChecked());
+        QVERIFY(button(u"Date_Heure0"_s)->isChecked());
+    }
+
+    void optionClicked_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<int>("estimates");
+        QTest::addColumn<int>("cell");
+        QTest::newRow("Liste Complète estimates the complete list") << u"Ch_Liste0"_s << 1 << 0;
+        QTest::newRow("Avec Exemple estimates with samples") << u"Option_LC1"_s << 1 << 1;
+        QTest::newRow("the content already chosen estimates nothing") << u"Option_LC0"_s << 0 << 0;
+        QTest::newRow("Espacer estimates with spacing") << u"Espace_Pol1"_s << 1 << 2;
+        QTest::newRow("N° estimates with numbers") << u"Avec_No1"_s << 1 << 4;
+        QTest::newRow("the date estimates nothing") << u"Date_Heure0"_s << 0 << 0;
+    }
+    void optionClicked()
+    {
+        QFETCH(QString, clicked);
+        QFETCH(int, estimates);
+        QFETCH(int, cell);
+        openOnASelectionWithNothingSaved();
+        button(clicked)->click();
+        QCOMPARE(m_estimatedSizes.size(), estimates);
+        QCOMPARE(control(u"Modele"_s)->property("cell").toInt(), cell);
+    }
+
+    void choicesSaved_data()
+    {
+        QTest::addColumn<UserAction>("action");
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("Date clicked saves the date and time choices")
+            << UserAction([this] { button(u"Date_Heure0"_s)->click(); })
+            << u"[En-Tête]\nDateImpression=1\nHeureImpression=0\n"_s;
+        QTest::newRow("Heure ticked by the program saves them too")
+            << UserAction([this] { control<VbCheckBox>(u"Date_Heure1"_s)->setValue(1); })
+            << u"[En-Tête]\nDateImpression=0\nHeureImpression=1\n"_s;
+        QTest::newRow("leaving the header box saves the header") << UserAction([this] {
+            moveFocusTo(u"Texte1"_s);
+            moveFocusTo(u"Ligne_Exemple1"_s);
+        }) << u"[En-Tête]\nTexte=Polices...\n"_s;
+        QTest::newRow("another application taking the focus saves nothing") << UserAction([this] {
+            moveFocusTo(u"Texte1"_s);
+            QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+            QCoreApplication::sendEvent(control(u"Texte1"_s), &away);
+        }) << QString();
+        QTest::newRow("a sample line picked from its list is saved with the size")
+            << UserAction([this] { pickNextLine(u"Ligne_Exemple1"_s, 0); })
+            << u"[Textes]\n1°_Ligne= abcdefghijklmnopqrstuvwxyz 0123456789 éèçàâä\n"
+               u"2°_Ligne=ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%\n[TaillePolice]\nTaille=12\n"_s;
+        QTest::newRow("a sample line typed is saved when left")
+            << UserAction([this] {
+                   typeInto(u"Ligne_Exemple2"_s, u"Zoé"_s);
+                   moveFocusTo(u"Texte1"_s);
+               })
+            << u"[Textes]\n1°_Ligne= Portez ce vieux whisky au juge blond qui fume\n"
+               u"2°_Ligne= Zoé\n[TaillePolice]\nTaille=12\n"_s;
+        QTest::newRow("a size picked from its list is saved")
+            << UserAction([this] { pickNextLine(u"Taille_Police"_s, 8); })
+            << u"[Textes]\n1°_Ligne= Portez ce vieux whisky au juge blond qui fume\n"
+               u"2°_Ligne=ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%\n[TaillePolice]\nTaille=18\n"_s;
+    }
+    void choicesSaved()
+    {
+        QFETCH(UserAction, action);
+        QFETCH(QString, settings);
+        openOnASelectionWithNothingSaved();
+        action();
+        QCOMPARE(savedSettings(), settings);
+    }
+
+    void sizeTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<double>>("estimatedSizes"); // one estimate per key
+        QTest::addColumn<QString>("savedSize");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("3000 becomes 2048 with a message")
+            << u"3000"_s << QList<double> { 3, 30, 300, 2048, 2048 } << u"2048"_s
+            << u"La Taille maximum est de 2048"_s;
+        QTest::newRow("a comma ends the number")
+            << u"10,5"_s << QList<double> { 1, 10, 10, 10 } << u"10"_s << QString();
+        QTest::newRow("a point keeps the half")
+            << u"10.5"_s << QList<double> { 1, 10, 10, 10.5 } << u"10.5"_s << QString();
+        QTest::newRow("a minus sign alone is size 0")
+            << u"-"_s << QList<double> { 0 } << u"0"_s << QString();
+    }
+    void sizeTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QList<double>, estimatedSizes);
+        QFETCH(QString, savedSize);
+        QFETCH(QString, message);
+        openOnASelectionWithNothingSaved();
+        typeInto(u"Taille_Police"_s, typed);
+        QCOMPARE(m_estimatedSizes, estimatedSizes);
+        QVERIFY(savedSettings().endsWith(u"[TaillePolice]\nTaille=%1\n"_s.arg(savedSize)));
+        QCOMPARE(m_h->messages.asked.value(0).text, message);
+    }
+
+    void unmeasurableFontsGiveNoCount()
+    {
+        openDialog();
+        m_unmeasurable = true;
+        typeInto(u"Taille_Police"_s, u"14"_s);
+        QCOMPARE(control<QLabel>(u"Estim_Pages"_s)->text(), u"?"_s);
+    }
+
+    void layoutPicture_data()
+    {
+        QTest::addColumn<bool>("samples");
+        QTest::addColumn<bool>("spacing");
+        QTest::addColumn<bool>("numbers");
+        QTest::newRow("names") << false << false << false;
+        QTest::newRow("samples") << true << false << false;
+        QTest::newRow("names spaced") << false << true << false;
+        QTest::newRow("samples spaced") << true << true << false;
+        QTest::newRow("numbered names") << false << false << true;
+        QTest::newRow("numbered samples") << true << false << true;
+        QTest::newRow("numbered names spaced") << false << true << true;
+        QTest::newRow("numbered samples spaced") << true << true << true;
+    }
+    // The picture is its cell stretched pixel by pixel, and each cell is unlike the others.
+    void layoutPicture()
+    {
+        QFETCH(bool, samples);
+        QFETCH(bool, spacing);
+        QFETCH(bool, numbers);
+        openDialog();
+        button(samples ? u"Option_LC1"_s : u"Option_LC0"_s)->click();
+        button(spacing ? u"Espace_Pol1"_s : u"Espace_Pol0"_s)->click();
+        button(numbers ? u"Avec_No1"_s : u"Avec_No0"_s)->click();
+        const int k = int(samples) + 2 * int(spacing) + 4 * int(numbers);
+        auto *modele = control<QLabel>(u"Modele"_s);
+        const PreviewStrip strip;
+        const QImage cell = strip.cell(k);
+        QCOMPARE(modele->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            cell.scaled(modele->size()).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(hasInk(cell, PreviewStrip::kSampleInk), samples);
+        QCOMPARE(hasInk(cell, PreviewStrip::kNumberInk), numbers);
+        for (int other = 0; other < 8; ++other) {
+            if (other != k)
+                QVERIFY(strip.cell(other) != cell);
+        }
+    }
+
+    void pastedText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("afterRestart");
+        const QString megabyte(1 << 20, u'x');
+        const QString rightToLeft = u"שלום עולם \u200F مرحبا 2048 بالعالم"_s;
+        // A line break would split the settings line: it becomes a blank; blanks and tabs
+        // around a value are dropped, as the older program's settings file did.
+        const QString controls = u"\tA\u0001B\nC\rD\u007F\u001B[0m"_s;
+        const QString controlsKept = u"A\u0001B C D\u007F\u001B[0m"_s;
+        const QString loneSurrogates = u"A"_s + QChar(0xD800) + u"B"_s + QChar(0xDC00);
+        QTest::newRow("a megabyte of header is cut to 254 characters")
+            << u"Texte1"_s << megabyte << QString(254, u'x');
+        QTest::newRow("control characters in the header")
+            << u"Texte1"_s << controls << controlsKept;
+        QTest::newRow("lone surrogates in the header become replacement characters")
+            << u"Texte1"_s << loneSurrogates << u"A\uFFFDB\uFFFD"_s;
+        QTest::newRow("right-to-left header") << u"Texte1"_s << rightToLeft << rightToLeft;
+        QTest::newRow("a megabyte of sample line is cut to 254 characters")
+            << u"Ligne_Exemple2"_s << megabyte << QString(254, u'x');
+        QTest::newRow("a megabyte of digits as size is 2048")
+            << u"Taille_Police"_s << QString(1 << 20, u'9') << u"2048"_s;
+        QTest::newRow("control characters around the size's digits")
+            << u"Taille_Police"_s << u"\t2\n4\u0001"_s << u"24"_s;
+    }
+    // No crash, no stall, and what was saved comes back the same after a restart.
+    void pastedText()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, pasted);
+        QFETCH(QString, afterRestart);
+        const QDeadlineTimer deadline(20000);
+        openDialog();
+        moveFocusTo(name);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(field(name), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(field(name), Qt::Key_V, Qt::ControlModifier);
+        moveFocusTo(name == u"Texte1"_s ? u"Ligne_Exemple1"_s : u"Texte1"_s);
+        closeDialog();
+        m_h->restart();
+        openDialog();
+        QCOMPARE(field(name)->text(), afterRestart);
+        QVERIFY(!deadline.hasExpired());
+    }
+
+    // Run under LC_ALL=C.UTF-8 and LC_ALL=fr_FR.UTF-8: the month is named in the system's
+    // language, the rest of the header is the program's own French.
+    void headerFromTheClockInTheSystemLanguage()
+    {
+        openDialog();
+        typeInto(u"Texte1"_s, u"Catalogue"_s);
+        m_dialog->setClock([] { return kWhen; });
+        button(u"Date_Heure0"_s)->click();
+        button(u"Date_Heure1"_s)->click();
+        button(u"Impression"_s)->click();
+        const QString month = qgetenv("LC_ALL").startsWith("fr") ? u"décembre"_s : u"December"_s;
+        QCOMPARE(m_h->printer.log.value(0),
+            u"print:Arial|15|bi|Catalogue le 5 %1 2026 à 9:05:07"_s.arg(month));
+    }
+
+    void failedRun_data()
+    {
+        QTest::addColumn<int>("fonts");
+        QTest::addColumn<int>("failingLine"); // counted from the header, -1 for none
+        QTest::addColumn<bool>("pageBreakFails");
+        QTest::addColumn<bool>("endFails");
+        QTest::addColumn<QString>("unmeasurable");
+        QTest::newRow("the header refused") << 3 << 0 << false << false << QString();
+        QTest::newRow("a sample line on the second page refused")
+            << 3 << 9 << false << false << QString();
+        QTest::newRow("the page break refused") << 3 << -1 << true << false << QString();
+        QTest::newRow("the document's end refused") << 3 << -1 << false << true << QString();
+        QTest::newRow("a font that cannot be measured")
+            << 3 << -1 << false << false << u"Liberation Mono"_s;
+        QTest::newRow("an empty list") << 0 << -1 << false << false << QString();
+    }
+    // One message, the document dropped once, the dialog and its choices still there; once
+    // the fault is mended the same dialog prints one whole catalogue.
+    void failedRun()
+    {
+        QFETCH(int, fonts);
+        QFETCH(int, failingLine);
+        QFETCH(bool, pageBreakFails);
+        QFETCH(bool, endFails);
+        QFETCH(QString, unmeasurable);
+        ScriptedPrinter &printer = m_h->printer;
+        printer.fonts = printer.fonts.mid(0, fonts);
+        m_h->restart();
+        printer.pageHeight = 2000; // two blocks of 12-point samples under the header
+        openDialog();
+        button(u"Option_LC1"_s)->click();
+        const auto heights = printer.height;
+        printer.height = [heights, unmeasurable](const ScriptedPrinter::Font &f, const QString &t) {
+            return f.name == unmeasurable ? -1 : heights(f, t);
+        };
+        printer.failPrintAt = failingLine;
+        printer.failNewPage = pageBreakFails;
+        printer.failEndDoc = endFails;
+        button(u"Impression"_s)->click();
+        QCOMPARE(m_h->messages.asked.size(), 1);
+        QCOMPARE(m_h->messages.asked[0].text, u"Défaut d'impression! Corrigez et recommencez."_s);
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(m_dialog->isVisible());
+        QVERIFY(control(u"Fermer"_s)->isVisible());
+        QVERIFY(button(u"Option_LC1"_s)->isChecked());
+        QCOMPARE(printer.log.count(u"abort"_s), fonts > 0 ? 1 : 0);
+        QCOMPARE(printer.pagesEnded(), 0);
+        if (fonts == 0)
+            return;
+        QCOMPARE(printer.log.last(), u"abort"_s);
+
+        printer.failPrintAt = -1;
+        printer.failNewPage = false;
+        printer.failEndDoc = false;
+        printer.height = heights;
+        printer.log.clear();
+        button(u"Impression"_s)->click();
+        QCOMPARE(m_h->messages.asked.size(), 1);
+        QVERIFY(!m_dialog->isVisible());
+        // The header and its blank line, three blocks of three lines, one break, the end.
+        QCOMPARE(printer.log.first(), u"print:Arial|15|bi|Polices..."_s);
+        QCOMPARE(printer.log.size(), 13);
+        QCOMPARE(printer.log.indexOf(u"newpage"_s), 8);
+        QCOMPARE(printer.pagesEnded(), 2);
+    }
+};
+
+QTEST_MAIN(TestPolImprim)
+#include "tst_polimprim.moc"
