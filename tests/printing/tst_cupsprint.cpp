@@ -2,6 +2,7 @@
 // scripts/test.sh starts a private cupsd with a default queue (jobs in TYPOVISE_CUPS_OUTPUT), a
 // fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in ..._OUTPUT) and TYPOVISE_CUPSD_CONTROL
 // stop|start.
+#include "PdfFiles.h"
 #include "ScriptedMessages.h"
 #include "app/Typovise.h"
 #include "main_window/PolPpal.h"
@@ -12,17 +13,17 @@
 
 #include <QFontDatabase>
 #include <QLabel>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace Qt::Literals::StringLiterals;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Whether the command succeeded; its standard output goes to output.
+const QString kFailure = u"Défaut d'impression! Corrigez et recommencez."_s;
+
 bool run(const QString &program, const QStringList &args, QString *output = nullptr)
 {
     QProcess process;
@@ -33,249 +34,326 @@ bool run(const QString &program, const QStringList &args, QString *output = null
     return ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-// The first PDF file in dir not in before, waited for while CUPS passes it on, and its pages.
-std::pair<QString, int> waitForPdf(const QString &dir, const QStringList &before)
+// The first whole PDF file in folder that was not there before, waited for while CUPS passes
+// it on; empty when none came.
+QString waitForPdf(const QString &folder, const QStringList &before)
 {
-    QString info;
-    for (int waited = 0; waited < 600; ++waited, QTest::qWait(100)) {
-        for (const QString &name : QDir(dir).entryList({ u"*.pdf"_s }, QDir::Files)) {
-            if (!before.contains(name) && run(u"pdfinfo"_s, { QDir(dir).filePath(name) }, &info))
-                return { QDir(dir).filePath(name),
-                    info.section(u"Pages:"_s, 1).split(u'\n')[0].toInt() };
+    for (int waited = 0; waited < 600; ++waited) {
+        for (const QString &name : QDir(folder).entryList({ u"*.pdf"_s }, QDir::Files)) {
+            const QString path = QDir(folder).filePath(name);
+            if (!before.contains(name) && pdfPages(path) > 0)
+                return path;
         }
+        QTest::qWait(100);
     }
     return {};
 }
 
-using Case = std::tuple<QString, int, int, QString, bool>;
+// A copy of DejaVu Sans under another name, registered while sound, then overwritten with
+// noise while the program runs; -1 when it could not be made.
+int registerFontDamagedLater(const QString &folder)
+{
+    QFile source(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
+    if (!source.open(QIODevice::ReadOnly))
+        return -1;
+    QByteArray face = source.readAll().replace("DejaVu Sans", "Broken Face");
+    face.replace(QByteArray("\0D\0e\0j\0a\0V\0u\0 \0S\0a\0n\0s", 22),
+        QByteArray("\0B\0r\0o\0k\0e\0n\0 \0F\0a\0c\0e", 22));
+    QFile file(QDir(folder).filePath(u"broken.ttf"_s));
+    if (!file.open(QIODevice::WriteOnly) || file.write(face) != face.size())
+        return -1;
+    file.close();
+    const int font = QFontDatabase::addApplicationFont(file.fileName());
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(face.data()), face.size() / 4);
+    if (!file.open(QIODevice::WriteOnly) || file.write(face) != face.size())
+        return -1;
+    return font;
+}
 
-// Stops the scheduler when the run has output a given number of lines.
-struct StoppingPrinter : QtPrinterService
+// Calls back when the run has printed a given number of lines.
+struct InterruptedPrinter : QtPrinterService
 {
     using QtPrinterService::QtPrinterService;
-    int lines = 0, stopAt = -1;
-    std::function<void()> stop;
+    int lines = 0;
+    int interruptAt = -1;
+    std::function<void()> interrupt;
     bool Print(const QString &text) override
     {
-        if (++lines == stopAt)
-            stop();
+        if (++lines == interruptAt)
+            interrupt();
         return QtPrinterService::Print(text);
     }
 };
 
 } // namespace
 
-Q_DECLARE_METATYPE(Case)
-
 class TestCupsPrint : public QObject
 {
     Q_OBJECT
-    const QString m_queueDir = qEnvironmentVariable("TYPOVISE_CUPS_OUTPUT");
+    const QString m_jobs = qEnvironmentVariable("TYPOVISE_CUPS_OUTPUT");
+    const QString m_faultQueue = qEnvironmentVariable("TYPOVISE_CUPS_FAULT_QUEUE");
+    const QString m_faultJobs = qEnvironmentVariable("TYPOVISE_CUPS_FAULT_OUTPUT");
+
+    std::unique_ptr<QTemporaryDir> m_programDir;
+    std::unique_ptr<InterruptedPrinter> m_printer;
+    ScriptedMessages m_messages;
+    std::unique_ptr<Typovise> m_app;
+    PolImprim *m_dialog = nullptr;
+    QStringList m_printedNames; // the fonts of the list the dialog prints
+
+    // The dialog over the machine's fonts, printing Liberation and DejaVu Sans from the
+    // selection, or the complete list.
+    void openDialog(bool completeList)
+    {
+        m_printer = std::make_unique<InterruptedPrinter>(m_programDir->path());
+        m_app = std::make_unique<Typovise>(*m_printer, m_messages, m_programDir->path());
+        m_app->setPdfAnnouncer(m_printer.get());
+        m_app->demarrer();
+        VbListBox *list = m_app->polPpal()->liste(0);
+        for (int i = 0; i < list->ListCount(); ++i) {
+            const QString name = CatalogueLayout::fontName(list->List(i));
+            const bool chosen
+                = name.startsWith(u"Liberation"_s) || name.startsWith(u"DejaVu Sans"_s);
+            list->setSelected(i, chosen);
+            if (chosen || completeList)
+                m_printedNames.append(name);
+        }
+        QTest::mouseClick(m_app->polPpal()->findChild<VkCommand *>(u"Ajoute"_s), Qt::LeftButton);
+        m_dialog = m_app->afficherImpression();
+        button(completeList ? u"Ch_Liste0"_s : u"Ch_Liste1"_s)->click();
+    }
+    QAbstractButton *button(const QString &name) const
+    {
+        return m_dialog->findChild<QAbstractButton *>(name);
+    }
+    // The options chosen; returns the page estimate.
+    int choose(bool samples, bool numbers, int size)
+    {
+        button(samples ? u"Option_LC1"_s : u"Option_LC0"_s)->click();
+        button(numbers ? u"Avec_No1"_s : u"Avec_No0"_s)->click();
+        m_dialog->findChild<QLineEdit *>(u"Texte1"_s)->setText(u"Catalogue d'essai"_s);
+        m_dialog->findChild<VbComboBox *>(u"Taille_Police"_s)->setText(QString::number(size));
+        return m_dialog->findChild<QLabel *>(u"Estim_Pages"_s)->text().toInt();
+    }
+    void clickImprimer() { QTest::mouseClick(button(u"Impression"_s), Qt::LeftButton); }
+    // Where the catalogue lands: the queue's folder, or the program's when there is no printer.
+    QString outputFolder(bool faultQueue) const
+    {
+        const QString jobs = faultQueue ? m_faultJobs : m_jobs;
+        return jobs.isEmpty() ? m_programDir->path() : jobs;
+    }
+    // The catalogue has the estimated pages, the header once, every name, and the samples in
+    // their own fonts when asked for.
+    void checkCatalogue(const QString &pdf, int estimate, bool samples, bool samplesOnThePage)
+    {
+        QVERIFY2(!pdf.isEmpty(), "nothing reached the queue or the folder");
+        QCOMPARE(pdfPages(pdf), estimate);
+        QString fonts;
+        QString text;
+        QVERIFY(run(u"pdffonts"_s, { pdf }, &fonts));
+        QVERIFY(run(u"pdftotext"_s, { pdf, u"-"_s }, &text));
+        QVERIFY2(fonts.contains(u"LiberationSans-BoldItalic"_s), qPrintable(fonts));
+        QCOMPARE(fonts.contains(u"DejaVuSans "_s), samples);
+        QCOMPARE(fonts.contains(u"LiberationMono"_s), samples);
+        QCOMPARE(text.count(u"Catalogue d'essai"_s), 1);
+        for (const QString &name : std::as_const(m_printedNames))
+            QVERIFY2(text.contains(name), qPrintable(name));
+        QCOMPARE(text.contains(u"Portez"_s), samplesOnThePage);
+        QVERIFY(QFile::remove(pdf));
+    }
+    // The next jobs go to the fault queue, whatever state a test leaves it in; false when
+    // there is none.
+    bool useFaultQueue(const QString &temporaryFiles)
+    {
+        if (m_faultQueue.isEmpty())
+            return false;
+        qputenv("LPDEST", m_faultQueue.toLocal8Bit());
+        qputenv("TMPDIR", QFile::encodeName(temporaryFiles));
+        return true;
+    }
+    bool controlQueue(const QString &command) const
+    {
+        if (command == u"stop"_s || command == u"start"_s)
+            return run(qEnvironmentVariable("TYPOVISE_CUPSD_CONTROL"), { command });
+        return run(command, { m_faultQueue });
+    }
 
 private Q_SLOTS:
-    void printing_data()
+    void init() { m_programDir = std::make_unique<QTemporaryDir>(); }
+    void cleanup()
     {
-        // Fault; 1 samples, 4 numbers; size; what lets a held or refused job through; fails.
-        QTest::addColumn<Case>("row");
-        const QString none;
-        QTest::newRow("names numbered") << Case { none, 4, 12, none, false };
-        QTest::newRow("samples") << Case { none, 1, 20, none, false };
-        QTest::newRow("large samples numbered") << Case { none, 5, 150, none, false };
-        QTest::newRow("no printer, directory gone") << Case { u"gone"_s, 0, 12, none, true };
-        QTest::newRow("stopped queue") << Case { u"cupsdisable"_s, 1, 12, u"cupsenable"_s, false };
-        QTest::newRow("queue rejecting") << Case { u"cupsreject"_s, 1, 12, u"cupsaccept"_s, true };
-        QTest::newRow("cupsd stopped mid-run") << Case { u"stop"_s, 1, 12, u"start"_s, true };
-        QTest::newRow("size 2048, complete list") << Case { u"complete"_s, 1, 2048, none, false };
-        QTest::newRow("a font that cannot be loaded") << Case { u"font"_s, 1, 12, none, false };
+        if (!m_faultQueue.isEmpty() && qEnvironmentVariableIsSet("LPDEST")) {
+            QString scheduler;
+            if (run(u"lpstat"_s, { u"-r"_s }, &scheduler) && scheduler.contains(u"not"_s))
+                controlQueue(u"start"_s);
+            controlQueue(u"cupsenable"_s);
+            controlQueue(u"cupsaccept"_s);
+            run(u"cancel"_s, { u"-a"_s, m_faultQueue });
+        }
+        qunsetenv("LPDEST");
+        qunsetenv("TMPDIR");
+        m_app.reset();
+        m_printer.reset();
+        m_messages.asked.clear();
+        m_printedNames.clear();
     }
-    // The page count the dialog estimated, the fonts and the text, or the failure message and
-    // nothing left behind; once a fault is mended the same dialog prints one whole catalogue.
-    void printing()
+
+    void catalogueArrivesWhole_data()
     {
-        QFETCH(Case, row);
-        const auto &[fault, k, size, mend, fails] = row;
-        const QString queue = qEnvironmentVariable("TYPOVISE_CUPS_FAULT_QUEUE");
-        const QString cupsd = qEnvironmentVariable("TYPOVISE_CUPSD_CONTROL");
-        const bool faulty = !fault.isEmpty() && fault != u"gone"_s; // on the fault queue
-        if (faulty ? queue.isEmpty() : fault == u"gone"_s && !m_queueDir.isEmpty())
-            QSKIP("this fault needs no printer, or the fault queue of scripts/test.sh");
-        QTemporaryDir temp, program; // where print jobs wait, so that leftovers show
-        if (faulty)
-            qputenv("LPDEST", queue.toLocal8Bit()),
-                qputenv("TMPDIR", QFile::encodeName(temp.path()));
-        const QString jobs
-            = faulty ? qEnvironmentVariable("TYPOVISE_CUPS_FAULT_OUTPUT") : m_queueDir;
-        const QString output = jobs.isEmpty() ? program.path() : jobs;
-        const auto control = [&](const QString &command) {
-            const bool scheduler = command == u"stop"_s || command == u"start"_s;
-            return scheduler ? run(cupsd, { command }) : run(command, { queue });
-        };
-        const auto restore = qScopeGuard([&] {
-            QString state; // lpstat succeeds whether or not the scheduler runs
-            if (faulty && run(u"lpstat"_s, { u"-r"_s }, &state) && state.contains(u"not"_s))
-                control(u"start"_s);
-            control(u"cupsenable"_s), control(u"cupsaccept"_s),
-                run(u"cancel"_s, { u"-a"_s, queue });
-            qunsetenv("LPDEST"), qunsetenv("TMPDIR");
-        });
-        QVERIFY(!fault.startsWith(u"cups"_s) || control(fault));
-
-        // A font registered while sound, then damaged while the program runs.
-        int font = -1;
-        QFile file(temp.filePath(u"fonts/broken.ttf"_s)),
-            source(u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s);
-        if (fault == u"font"_s) {
-            QVERIFY(source.open(QIODevice::ReadOnly) && QDir(temp.path()).mkdir(u"fonts"_s));
-            QByteArray face = source.readAll().replace("DejaVu Sans", "Broken Face");
-            face.replace(QByteArray("\0D\0e\0j\0a\0V\0u\0 \0S\0a\0n\0s", 22),
-                QByteArray("\0B\0r\0o\0k\0e\0n\0 \0F\0a\0c\0e", 22));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(face) == face.size());
-            file.close();
-            font = QFontDatabase::addApplicationFont(file.fileName());
-            QRandomGenerator(7).fillRange(
-                reinterpret_cast<quint32 *>(face.data()), face.size() / 4);
-            QVERIFY(
-                font >= 0 && file.open(QIODevice::WriteOnly) && file.write(face) == face.size());
-            file.close();
+        QTest::addColumn<bool>("samples");
+        QTest::addColumn<bool>("numbers");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("samplesAsText"); // too large for the page, they show no text
+        QTest::newRow("numbered names") << false << true << 12 << false;
+        QTest::newRow("names with samples") << true << false << 20 << true;
+        QTest::newRow("numbered names with large samples") << true << true << 150 << true;
+        QTest::newRow("samples larger than the page") << true << false << 2048 << false;
+    }
+    // Where there is no printer, the user is told where the file went.
+    void catalogueArrivesWhole()
+    {
+        QFETCH(bool, samples);
+        QFETCH(bool, numbers);
+        QFETCH(int, size);
+        QFETCH(bool, samplesAsText);
+        openDialog(false);
+        const int estimate = choose(samples, numbers, size);
+        const QStringList before = QDir(outputFolder(false)).entryList();
+        clickImprimer();
+        QVERIFY(!m_dialog->isVisible());
+        if (m_jobs.isEmpty()) {
+            QCOMPARE(m_messages.asked.size(), 1);
+            QCOMPARE(m_messages.asked[0].text,
+                u"Aucune imprimante n'est installée : le catalogue a été enregistré dans le "
+                u"fichier\n"_s
+                    + m_printer->lastPdfFile());
+        } else {
+            QVERIFY(m_messages.asked.isEmpty());
         }
-        const auto forget = qScopeGuard([font] { QFontDatabase::removeApplicationFont(font); });
+        checkCatalogue(waitForPdf(outputFolder(false), before), estimate, samples, samplesAsText);
+    }
 
+    void noPrinterAndTheFolderGone()
+    {
+        if (!m_jobs.isEmpty())
+            QSKIP("a printer exists: catalogues go to it");
+        openDialog(false);
+        choose(false, false, 12);
+        QVERIFY(QDir(m_programDir->path()).removeRecursively());
+        clickImprimer();
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(m_messages.asked.size(), 1);
+        QCOMPARE(m_messages.asked[0].text, kFailure);
+        QVERIFY(!QFileInfo::exists(m_programDir->path())); // no half file, no folder made
+    }
+
+    void queueFault_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("mend");
+        QTest::addColumn<bool>("failure");
+        QTest::newRow("a stopped queue holds the job until it is enabled")
+            << u"cupsdisable"_s << u"cupsenable"_s << false;
+        QTest::newRow("a queue rejecting jobs fails the run; it prints once accepting")
+            << u"cupsreject"_s << u"cupsaccept"_s << true;
+        QTest::newRow("the scheduler stopped mid-run fails the run; it prints once restarted")
+            << u"stop"_s << u"start"_s << true;
+    }
+    // A failure is told once and leaves nothing behind: neither a job nor a temporary file.
+    void queueFault()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, mend);
+        QFETCH(bool, failure);
+        QTemporaryDir temporaryFiles;
+        if (!useFaultQueue(temporaryFiles.path()))
+            QSKIP("needs the fault queue of scripts/test.sh");
+        openDialog(false);
+        const int estimate = choose(true, false, 12);
         bool stopped = false;
-        StoppingPrinter printer(program.path());
-        printer.stopAt = fault == u"stop"_s ? 5 : -1;
-        printer.stop = [&] { stopped = control(u"stop"_s); };
-        ScriptedMessages messages;
-        Typovise app(printer, messages, program.path());
-        app.setPdfAnnouncer(&printer);
-        app.demarrer();
-        // A selection of the fonts the layout and the samples should show, or the whole list.
-        VbListBox *list = app.polPpal()->liste(0);
-        QStringList names;
-        for (int i = 0; i < list->ListCount(); ++i) {
-            const QString name = list->List(i).section(u' ', 1);
-            list->setSelected(
-                i, name.startsWith(u"Liberation"_s) || name.startsWith(u"DejaVu Sans"_s));
-            if (list->item(i)->isSelected() || !fault.isEmpty())
-                names << name;
+        if (fault == u"stop"_s) {
+            m_printer->interruptAt = 5;
+            m_printer->interrupt = [&] { stopped = controlQueue(u"stop"_s); };
+        } else {
+            QVERIFY(controlQueue(fault));
         }
-        QTest::mouseClick(app.polPpal()->findChild<VkCommand *>(u"Ajoute"_s), Qt::LeftButton);
-        PolImprim *dialog = app.afficherImpression();
-        const auto in
-            = [dialog](const QString &name) { return dialog->findChild<QAbstractButton *>(name); };
-        in(fault.isEmpty() ? u"Ch_Liste1"_s : u"Ch_Liste0"_s)->click();
-        in(u"Option_LC%1"_s.arg(k & 1))->click();
-        in(u"Avec_No%1"_s.arg(k >> 2))->click();
-        dialog->findChild<QLineEdit *>(u"Texte1"_s)->setText(u"Catalogue d'essai"_s);
-        dialog->findChild<VbComboBox *>(u"Taille_Police"_s)->setText(QString::number(size));
-        const int estimate = dialog->findChild<QLabel *>(u"Estim_Pages"_s)->text().toInt();
-        QVERIFY(size != 2048 || estimate == names.size() + 1); // a page for each block
-        if (fault == u"gone"_s)
-            QVERIFY(QDir(program.path()).removeRecursively());
-        const QStringList before = QDir(output).entryList();
-        QTest::mouseClick(in(u"Impression"_s), Qt::LeftButton);
+        const QStringList before = QDir(m_faultJobs).entryList();
+        clickImprimer();
         QCOMPARE(stopped, fault == u"stop"_s);
-        QCOMPARE(dialog->isVisible(), fails);
-        QVERIFY(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
-        if (!mend.isEmpty()) {
-            QTest::qWait(500);
-            QCOMPARE(QDir(output).entryList(), before);
-            QVERIFY(control(mend));
-            if (fails)
-                QTest::mouseClick(in(u"Impression"_s), Qt::LeftButton);
-        }
-        // Told of the failure once, or of the PDF file's place; nothing of a printer's job.
-        const QString pdfTold = u"Aucune imprimante n'est installée : le catalogue a été "
-                                u"enregistré dans le fichier\n"_s
-            + printer.lastPdfFile();
-        QCOMPARE(messages.asked.size(), int(fails || jobs.isEmpty()));
-        QCOMPARE(messages.asked.value(0).text,
-            fails                ? u"Défaut d'impression! Corrigez et recommencez."_s
-                : jobs.isEmpty() ? pdfTold
-                                 : QString());
-        QCOMPARE(QFileInfo::exists(program.path()), fault != u"gone"_s); // no half file
-        if (fails && mend.isEmpty())
-            return;
+        QCOMPARE(m_dialog->isVisible(), failure);
+        QCOMPARE(m_messages.asked.size(), failure ? 1 : 0);
+        QCOMPARE(m_messages.asked.value(0).text, failure ? kFailure : QString());
+        QVERIFY(QDir(temporaryFiles.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QTest::qWait(500);
+        QCOMPARE(QDir(m_faultJobs).entryList(), before);
 
-        const auto [pdf, pages] = waitForPdf(output, before);
-        QVERIFY2(!pdf.isEmpty(), "nothing reached the queue or the directory");
-        QCOMPARE(pages, estimate);
-        QString fonts, text;
-        QVERIFY(run(u"pdffonts"_s, { pdf }, &fonts) && run(u"pdftotext"_s, { pdf, u"-"_s }, &text));
-        QVERIFY2(fonts.contains(u"LiberationSans-BoldItalic"_s), qPrintable(fonts)); // the header
-        QCOMPARE(
-            fonts.contains(u"DejaVuSans "_s) && fonts.contains(u"LiberationMono"_s), bool(k & 1));
-        QCOMPARE(text.count(u"Catalogue d'essai"_s), 1);
-        for (const QString &name : names)
-            QVERIFY2(text.contains(name), qPrintable(name));
-        QCOMPARE(text.contains(u"Portez"_s), k & 1 && size != 2048);
-        QVERIFY(QFile::remove(pdf));
+        m_printer->interruptAt = -1;
+        QVERIFY(controlQueue(mend));
+        if (failure)
+            clickImprimer();
+        checkCatalogue(waitForPdf(m_faultJobs, before), estimate, true, true);
+    }
+
+    void fontDamagedWhileTheProgramRuns()
+    {
+        QTemporaryDir temporaryFiles;
+        if (!useFaultQueue(temporaryFiles.path()))
+            QSKIP("needs the fault queue of scripts/test.sh");
+        const int font = registerFontDamagedLater(m_programDir->path());
+        QVERIFY(font >= 0);
+        const auto forget = qScopeGuard([font] { QFontDatabase::removeApplicationFont(font); });
+        openDialog(true);
+        QVERIFY(m_printedNames.contains(u"Broken Face"_s));
+        const int estimate = choose(true, false, 12);
+        const QStringList before = QDir(m_faultJobs).entryList();
+        clickImprimer();
+        QVERIFY(m_messages.asked.isEmpty());
+        checkCatalogue(waitForPdf(m_faultJobs, before), estimate, true, true);
     }
 
     // Sizes the font system cannot take are measured at the smallest or the largest it takes.
+    void sizesOutOfRange_data()
+    {
+        QTest::addColumn<double>("size");
+        QTest::addColumn<double>("measuredAs");
+        QTest::newRow("zero") << 0.0 << 1.0;
+        QTest::newRow("negative") << -5.0 << 1.0;
+        QTest::newRow("hugely negative") << -1e300 << 1.0;
+        QTest::newRow("not a number") << qQNaN() << 1.0;
+        QTest::newRow("a billion") << 1e9 << 2048.0;
+        QTest::newRow("infinite") << qInf() << 2048.0;
+    }
     void sizesOutOfRange()
     {
-        QTemporaryDir dir;
-        QtPrinterService printer(dir.path());
-        const auto at = [&printer](double size) {
-            printer.setFontSize(size);
-            return printer.TextHeight(u"Test"_s);
-        };
-        const double smallest = at(1), largest = at(2048);
-        QVERIFY(smallest > 0 && largest > 1000 * smallest);
-        for (double size : { 0.0, -5.0, -1e300, qQNaN(), 1e9, qInf() })
-            QCOMPARE(at(size), size > 1 ? largest : smallest);
+        QFETCH(double, size);
+        QFETCH(double, measuredAs);
+        QtPrinterService printer(m_programDir->path());
+        printer.setFontSize(measuredAs);
+        const double expected = printer.TextHeight(u"Test"_s);
+        QVERIFY(expected > 0);
+        printer.setFontSize(size);
+        QCOMPARE(printer.TextHeight(u"Test"_s), expected);
     }
 
     // Started within the second of a file already there, a catalogue gets a name of its own.
     void pdfNeverOverwrites()
     {
-        QTemporaryDir dir;
-        QtPrinterService printer(dir.path());
+        QtPrinterService printer(m_programDir->path());
         if (!printer.printsToPdf())
-            QSKIP("a default printer exists: catalogues go to it, not to a file");
+            QSKIP("a printer exists: catalogues go to it, not to a file");
         printer.setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
-        const QString name = dir.filePath(u"Typovise 2026-12-05 09-05-07%1.pdf"_s);
+        const QString name = m_programDir->filePath(u"Typovise 2026-12-05 09-05-07%1.pdf"_s);
         QFile kept(name.arg(QString()));
-        QVERIFY(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        QCOMPARE(kept.write("kept"), 4);
         kept.close();
-        for (int n : { 2, 3 })
-            QVERIFY(printer.Print(u"Cat"_s) && printer.EndDoc()
-                && printer.lastPdfFile() == name.arg(u" (%1)"_s.arg(n)));
-        QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == "kept");
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
-    }
-
-    // The estimate counts a spacing line after the last entry, which is never printed: blocks
-    // that fill a page with less than that line to spare are estimated at two pages, print on one.
-    void lastSpacingLineOnlyInTheEstimate()
-    {
-        QTemporaryDir dir;
-        QtPrinterService printer(dir.path());
-        const auto height = [&printer](const QString &face, double size, bool bold) {
-            printer.setFontName(face), printer.setFontSize(size), printer.setFontBold(bold);
-            return printer.setFontItalic(bold), printer.TextHeight(u"Test"_s);
-        };
-        const QString face = u"Liberation Serif"_s;
-        const double gap = height(u"Arial"_s, 10, false), name = height(u"Arial"_s, 12, false);
-        const double room = printer.ScaleHeight() - height(u"Arial"_s, 15, true) - gap;
-        CatalogueOptions options { true, true, false, 12, { { {}, u"Portez"_s, u"0123"_s } },
-            u"Cat"_s, false, false };
-        QStringList entries;
-        for (int size = 12; size < 300 && entries.isEmpty(); ++size) {
-            const double block = name + 2 * height(face, size, false);
-            const int n = int((room + gap) / (block + gap)); // as many as print on the page
-            const bool shape
-                = n >= 2 && n * block + (n - 1) * gap < room - 1 && n * (block + gap) > room + 1;
-            for (int i = 1; shape && i <= n; ++i)
-                entries << u"%1 "_s.arg(i) + face, options.TaillePolice = size;
+        for (int n : { 2, 3 }) {
+            QVERIFY(printer.Print(u"Cat"_s));
+            QVERIFY(printer.EndDoc());
+            QCOMPARE(printer.lastPdfFile(), name.arg(u" (%1)"_s.arg(n)));
         }
-        QVERIFY2(!entries.isEmpty(), "no list of that shape on this page size");
-        const CatalogueLayout layout(printer, entries, options);
-        QCOMPARE(layout.Nb_Pages(), std::optional<qint64>(2));
-        const QString output = m_queueDir.isEmpty() ? dir.path() : m_queueDir;
-        const QStringList before = QDir(output).entryList();
-        QVERIFY(layout.print(QDateTime::currentDateTime(), QLocale::c()));
-        QCOMPARE(waitForPdf(output, before).second, 1);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), "kept");
     }
 };
 
