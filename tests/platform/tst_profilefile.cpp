@@ -49,18 +49,25 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("new file") << QByteArray() << u"Catalogue"_s
-                                  << "[En-T\xEAte]\r\nk=Catalogue\r\n"_ba;
-        QTest::newRow("in place, case ignored")
+        QTest::newRow("a new file is written with CRLF line ends")
+            << QByteArray() << u"Catalogue"_s << "[En-T\xEAte]\r\nk=Catalogue\r\n"_ba;
+        QTest::newRow("a key is replaced in place, its name's case and blanks ignored")
             << "; a\n[A]\nk=1\n\n[EN-T\xCATE]\n  K = old \n;n\nj=\xE9\nxx\n"_ba << u"new"_s
             << "; a\n[A]\nk=1\n\n[EN-T\xCATE]\nk=new\n;n\nj=\xE9\nxx\n"_ba;
-        QTest::newRow("added, CRLF") << "[En-T\xEAte]\r\na=1\r\n\r\n[T]\r\nc=3"_ba << u"v"_s
-                                     << "[En-T\xEAte]\r\na=1\r\nk=v\r\n\r\n[T]\r\nc=3"_ba;
-        QTest::newRow("1252 stays 1252")
+        QTest::newRow("a new key goes after the section's last key, in its line ends")
+            << "[En-T\xEAte]\r\na=1\r\n\r\n[T]\r\nc=3"_ba << u"v"_s
+            << "[En-T\xEAte]\r\na=1\r\nk=v\r\n\r\n[T]\r\nc=3"_ba;
+        QTest::newRow("a Windows-1252 file stays Windows-1252")
             << "[A]\r\nj=\xE9\r\n"_ba << u"€"_s << "[A]\r\nj=\xE9\r\n[En-T\xEAte]\r\nk=\x80\r\n"_ba;
-        QTest::newRow("outside 1252: UTF-8")
+        QTest::newRow("a value Windows-1252 lacks turns the file to UTF-8")
             << "[A]\r\nj=\xE9\r\n"_ba << u"Ω"_s
             << "[A]\r\nj=\xC3\xA9\r\n[En-T\xC3\xAAte]\r\nk=\xCE\xA9\r\n"_ba;
+        QTest::newRow("a comment after the section's bracket still opens the section")
+            << "[En-T\xEAte] ; mon titre\r\nk=1\r\n"_ba << u"v"_s
+            << "[En-T\xEAte] ; mon titre\r\nk=v\r\n"_ba;
+        QTest::newRow("a section's name ends at its first bracket, blanks around it dropped")
+            << "[ en-t\xEAte ]]\nk=1\n[Textes]\n"_ba << u"v"_s
+            << "[ en-t\xEAte ]]\nk=v\n[Textes]\n"_ba;
     }
 
     void write()
@@ -76,54 +83,6 @@ private Q_SLOTS:
         QVERIFY(ProfileFile::writeString(path, u"En-Tête", u"k", value));
         QCOMPARE(bytes(path), after);
         QCOMPARE(ProfileFile::readString(path, u"en-tête", u"K", {}), value);
-    }
-
-    // A section line may carry more after its closing bracket; its keys are still that
-    // section's, and a write changes them there instead of adding a second section.
-    void sectionLineWithMoreAfterTheBracket_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("read");
-        QTest::addColumn<QByteArray>("after");
-        const QByteArray commented = "[Options] ; mes options\r\nGras0=1\r\n"_ba;
-        QTest::newRow("a comment after the bracket: key replaced in place")
-            << commented << u"Gras0"_s << u"1"_s << "[Options] ; mes options\r\nGras0=v\r\n"_ba;
-        QTest::newRow("a comment after the bracket: new key added under it")
-            << commented << u"Italique0"_s << QString()
-            << "[Options] ; mes options\r\nGras0=1\r\nItalique0=v\r\n"_ba;
-        QTest::newRow("blanks inside and a second bracket after the name")
-            << "[ options ]]\nGras0=1\n[Textes]\n"_ba << u"Gras0"_s << u"1"_s
-            << "[ options ]]\nGras0=v\n[Textes]\n"_ba;
-    }
-
-    void sectionLineWithMoreAfterTheBracket()
-    {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, key);
-        QFETCH(QString, read);
-        QFETCH(QByteArray, after);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"Typovise.ini"_s);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
-        f.close();
-        QCOMPARE(ProfileFile::readString(path, u"Options", key, {}), read);
-        QVERIFY(ProfileFile::writeString(path, u"Options", key, u"v"_s));
-        QCOMPARE(bytes(path), after);
-    }
-
-    // Replaced by a rename, never rewritten in place: a hard link keeps the old file whole.
-    void replacesByRename()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"Typovise.ini"_s), link = dir.filePath(u"link"_s);
-        QVERIFY(ProfileFile::writeString(path, u"S", u"k", u"old"_s));
-        QCOMPARE(::link(qPrintable(path), qPrintable(link)), 0);
-        QVERIFY(ProfileFile::writeString(path, u"S", u"k", u"new"_s));
-        QCOMPARE(bytes(path), "[S]\r\nk=new\r\n"_ba);
-        QCOMPARE(bytes(link), "[S]\r\nk=old\r\n"_ba);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
     // A writer killed at random moments must leave the file whole: old or new value, rest kept.
