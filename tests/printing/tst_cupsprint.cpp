@@ -8,15 +8,18 @@
 #include "main_window/PolPpal.h"
 #include "platform/Controls.h"
 #include "platform/QtPrinterService.h"
+#include "printing/ApercuPages.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"
 
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMenu>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -69,6 +72,22 @@ int registerFontDamagedLater(const QString &folder)
         return -1;
     return font;
 }
+
+QAction *menuEntry(const QMenu *menu, const QString &text)
+{
+    for (QAction *action : menu->actions()) {
+        if (action->text() == text)
+            return action;
+    }
+    return nullptr;
+}
+
+struct PreviewSeen
+{
+    int pages = -1;
+    int afterPageDown = -1;
+    int afterPageUp = -1;
+};
 
 // Calls back when the run has printed a given number of lines.
 struct InterruptedPrinter : QtPrinterService
@@ -135,6 +154,38 @@ class TestCupsPrint : public QObject
         m_dialog->findChild<VbComboBox *>(u"Taille_Police"_s)->setText(QString::number(size));
         return m_dialog->findChild<QLabel *>(u"Estim_Pages"_s)->text().toInt();
     }
+    // The page preview opened from the layout picture with the keyboard, looked through, closed.
+    PreviewSeen lookThroughPreview()
+    {
+        PreviewSeen seen;
+        QTimer::singleShot(0, this, [&] {
+            ApercuPages *apercu = m_dialog->apercu();
+            QVERIFY(apercu);
+            // Closed whatever this check finds, so that a failure cannot leave it waiting.
+            const auto close = qScopeGuard([apercu] { apercu->reject(); });
+            // The whole catalogue is drawn first: on a loaded machine that takes a while.
+            QTRY_VERIFY_WITH_TIMEOUT(apercu->pageCount() > 0, 120000);
+            seen.pages = apercu->pageCount();
+            QApplication::setActiveWindow(apercu);
+            QVERIFY(QTest::qWaitForWindowActive(apercu));
+            QTest::keyClick(apercu, Qt::Key_PageDown);
+            seen.afterPageDown = apercu->currentPage();
+            QTest::keyClick(apercu, Qt::Key_PageUp);
+            seen.afterPageUp = apercu->currentPage();
+        });
+        auto *modele = m_dialog->findChild<VbPicture *>(u"Modele"_s);
+        modele->setFocus();
+        QTest::keyClick(modele, Qt::Key_Return);
+        return seen;
+    }
+    // The menu of "Imprimer", asked for from the keyboard as a user does with the menu key.
+    QMenu *openDestinationMenu()
+    {
+        auto *impression = m_dialog->findChild<VkCommand *>(u"Impression"_s);
+        impression->setFocus();
+        QTest::keyClick(impression, Qt::Key_Menu);
+        return m_dialog->findChild<QMenu *>(u"Destinations"_s);
+    }
     void clickImprimer() { QTest::mouseClick(button(u"Impression"_s), Qt::LeftButton); }
     // Where the catalogue lands: the queue's folder, or the program's when there is no printer.
     QString outputFolder(bool faultQueue) const
@@ -195,6 +246,7 @@ private Q_SLOTS:
         m_app.reset();
         m_printer.reset();
         m_messages.asked.clear();
+        m_messages.pdfProposals.clear();
         m_printedNames.clear();
     }
 
@@ -209,7 +261,8 @@ private Q_SLOTS:
         QTest::newRow("numbered names with large samples") << true << true << 150 << true;
         QTest::newRow("samples larger than the page") << true << false << 2048 << false;
     }
-    // Where there is no printer, the user is told where the file went.
+    // The preview shows the estimated pages, and so does the catalogue. Where there is no
+    // printer, the user is told where the file went.
     void catalogueArrivesWhole()
     {
         QFETCH(bool, samples);
@@ -219,6 +272,11 @@ private Q_SLOTS:
         openDialog(false);
         const int estimate = choose(samples, numbers, size);
         const QStringList before = QDir(outputFolder(false)).entryList();
+        const PreviewSeen preview = lookThroughPreview();
+        QCOMPARE(preview.pages, estimate);
+        QCOMPARE(preview.afterPageDown, qMin(2, estimate));
+        QCOMPARE(preview.afterPageUp, 1);
+        QCOMPARE(QDir(outputFolder(false)).entryList(), before); // the preview prints nothing
         clickImprimer();
         QVERIFY(!m_dialog->isVisible());
         if (m_jobs.isEmpty()) {
@@ -309,6 +367,60 @@ private Q_SLOTS:
         clickImprimer();
         QVERIFY(m_messages.asked.isEmpty());
         checkCatalogue(waitForPdf(m_faultJobs, before), estimate, true, true);
+    }
+
+    void chosenPrinterReceivesTheJob()
+    {
+        if (m_jobs.isEmpty() || m_faultQueue.isEmpty())
+            QSKIP("needs the two queues of the private cupsd of scripts/test.sh");
+        const QStringList defaultBefore = QDir(m_jobs).entryList();
+        const QStringList otherBefore = QDir(m_faultJobs).entryList();
+        openDialog(false);
+        QMenu *menu = openDestinationMenu();
+        QVERIFY(menu);
+        QVERIFY(menu->isVisible());
+        QVERIFY(menuEntry(menu, m_printer->printerName())->isChecked());
+        QVERIFY(!menuEntry(menu, m_faultQueue)->isChecked());
+        QCOMPARE(menu->actions().last()->text(), u"Fichier PDF…"_s);
+        menuEntry(menu, m_faultQueue)->trigger();
+        QVERIFY(pdfPages(waitForPdf(m_faultJobs, otherBefore)) >= 1);
+        QCOMPARE(QDir(m_jobs).entryList(), defaultBefore);
+        QCOMPARE(m_printer->destinationText(), u"Imprimante : "_s + m_faultQueue);
+        QVERIFY(m_messages.asked.isEmpty());
+    }
+
+    void chosenPdfFileIsWrittenAndNamed()
+    {
+        const QString file = m_programDir->filePath(u"Mon catalogue.pdf"_s);
+        m_messages.pdfFile = file;
+        openDialog(false);
+        QMenu *menu = openDestinationMenu();
+        QVERIFY(menu);
+        menuEntry(menu, u"Fichier PDF…"_s)->trigger();
+        QVERIFY(pdfPages(file) >= 1);
+        QCOMPARE(m_messages.pdfProposals.size(), 1);
+        QVERIFY(m_messages.pdfProposals.first().startsWith(m_programDir->path() + u'/'));
+        QCOMPARE(m_messages.asked.size(), 1);
+        QCOMPARE(m_messages.asked.first().text,
+            u"Le catalogue a été enregistré dans le fichier\n"_s + file);
+        // No working file and no second copy.
+        const QStringList files
+            = QDir(m_programDir->path())
+                  .entryList({ u"*.pdf"_s, u".*.part"_s }, QDir::Files | QDir::Hidden);
+        QCOMPARE(files, QStringList { u"Mon catalogue.pdf"_s });
+    }
+
+    void givingUpTheFileChooserPrintsNothing()
+    {
+        m_messages.pdfFile.clear();
+        openDialog(false);
+        QMenu *menu = openDestinationMenu();
+        QVERIFY(menu);
+        const QString before = m_printer->destinationText();
+        menuEntry(menu, u"Fichier PDF…"_s)->trigger();
+        QCOMPARE(m_printer->destinationText(), before);
+        QVERIFY(m_dialog->isVisible());
+        QVERIFY(m_messages.asked.isEmpty());
     }
 
     // Sizes the font system cannot take are measured at the smallest or the largest it takes.
