@@ -466,28 +466,15 @@ private Q_SLOTS:
         QVERIFY(m_messages.asked.isEmpty());
     }
 
-    // Sizes the font system cannot take are measured at the smallest or the largest it takes.
-    void sizesOutOfRange_data()
+    // A size box holding only "-" gives size 0, which Qt refuses: it is measured at one point.
+    void sizeZeroIsMeasuredAtTheSmallestSize()
     {
-        QTest::addColumn<double>("size");
-        QTest::addColumn<double>("measuredAs");
-        QTest::newRow("zero") << 0.0 << 1.0;
-        QTest::newRow("negative") << -5.0 << 1.0;
-        QTest::newRow("hugely negative") << -1e300 << 1.0;
-        QTest::newRow("not a number") << qQNaN() << 1.0;
-        QTest::newRow("a billion") << 1e9 << 2048.0;
-        QTest::newRow("infinite") << qInf() << 2048.0;
-    }
-    void sizesOutOfRange()
-    {
-        QFETCH(double, size);
-        QFETCH(double, measuredAs);
         QtPrinterService printer(m_programDir->path());
-        printer.setFontSize(measuredAs);
-        const double expected = printer.TextHeight(u"Test"_s);
-        QVERIFY(expected > 0);
-        printer.setFontSize(size);
-        QCOMPARE(printer.TextHeight(u"Test"_s), expected);
+        printer.setFontSize(1);
+        const double smallest = printer.TextHeight(u"Test"_s);
+        QVERIFY(smallest > 0);
+        printer.setFontSize(0);
+        QCOMPARE(printer.TextHeight(u"Test"_s), smallest);
     }
 
     // Started within the second of a file already there, a catalogue gets a name of its own.
