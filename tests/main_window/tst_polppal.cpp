@@ -2,7 +2,6 @@
 #include "platform/Controls.h"
 #include "printing/PolImprim.h"
 
-#include <QFontInfo>
 #include <QLabel>
 
 using namespace Qt::StringLiterals;
@@ -33,6 +32,12 @@ class TestPolPpal : public QObject
     void press(const QString &button)
     {
         QTest::mouseClick(m_h->find<VkCommand>(button), Qt::LeftButton);
+    }
+    QWidget *focused(const QString &name)
+    {
+        auto *control = m_h->find<QWidget>(name);
+        control->setFocus(Qt::TabFocusReason);
+        return control;
     }
     void highlight(int list, const Rows &rows)
     {
@@ -86,8 +91,6 @@ private Q_SLOTS:
         VbListBox *box = liste(list);
         liste(1 - list)->setFocus(Qt::TabFocusReason);
         box->setCurrentRow(row);
-        auto *pane = m_h->find<VkFrame>(u"Cadre_Exemple%1"_s.arg(list));
-        const QString titleBefore = pane->Caption();
         const QString familyBefore = exemple(list)->font().family();
         if (move == Move::Click) {
             const QRect entry = row < 0 ? QRect(0, 0, 20, 20) : box->visualItemRect(box->item(row));
@@ -97,7 +100,6 @@ private Q_SLOTS:
         }
         const bool moved = !family.isEmpty();
         QCOMPARE(exemple(list)->font().family(), moved ? family : familyBefore);
-        QCOMPARE(pane->Caption(), moved ? QFontInfo(QFont(family)).family() : titleBefore);
         // A move by key shows pane 1's sample too, whichever list moved.
         QCOMPARE(exemple(1)->isVisible(), move != Move::Click && moved);
     }
@@ -111,10 +113,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("selection");
         const QString arial = u"1 Arial"_s;
         const QString mono = u"3 Liberation Mono"_s;
-        QTest::newRow("Ajouter copies the highlighted entries in order") << Rows { 0, 2,
-            4 } << QString() << Rows() << QStringList { arial, mono, u"5 Times New Roman"_s };
-        QTest::newRow("an entry added again is listed once") << Rows { 0,
-            1 } << u"Ajoute"_s << Rows { 1 } << QStringList { arial, u"2 DejaVu Sans"_s };
+        QTest::newRow("Ajouter copies the highlighted entries in order")
+            << Rows { 0, 2 } << QString() << Rows() << QStringList { arial, mono };
+        QTest::newRow("an entry added again is listed once")
+            << Rows { 0, 2 } << u"Ajoute"_s << Rows { 2 } << QStringList { arial, mono };
         QTest::newRow("Enlever removes the highlighted entries")
             << Rows { 0, 1, 2 } << u"Enleve"_s << Rows { 1 } << QStringList { arial, mono };
         QTest::newRow("Enlever of every entry empties the selection")
@@ -141,7 +143,6 @@ private Q_SLOTS:
             u"Liste de Sélection =  %1"_s.arg(selection.size()));
         QCOMPARE(exemple(1)->isVisible(), adding);
         QCOMPARE(m_h->find<VkCommand>(u"Enleve"_s)->isVisible(), !selection.isEmpty());
-        QCOMPARE(m_h->find<VkCommand>(u"Enleve_Tout"_s)->isVisible(), !selection.isEmpty());
         QCOMPARE(m_h->app->polImprim()->choixListe(1)->isEnabled(), !selection.isEmpty());
         if (adding) {
             // The last entry copied is highlighted alone and shown in pane 1.
@@ -176,8 +177,26 @@ private Q_SLOTS:
         QCOMPARE(exemple(0)->font().pointSizeF(), size);
         QCOMPARE(m_h->messages.asked.size(), messages);
         QVERIFY(!QFile::exists(m_h->iniPath()));
-        liste(0)->setFocus(Qt::TabFocusReason);
+        focused(u"Liste0"_s);
         QCOMPARE(m_h->readIni(), "[Options]\r\nTaille_Exemple0=" + saved.toUtf8() + "\r\n");
+    }
+
+    // Keys for the commands, with entries 1 and 3 in the selection.
+    void keysGiveTheCommands()
+    {
+        highlight(0, { 0, 2 });
+        press(u"Ajoute"_s);
+        QStringList pressed;
+        for (VkCommand *button : m_h->ppal()->findChildren<VkCommand *>())
+            connect(button, &QPushButton::clicked, this,
+                [&pressed, button] { pressed << button->objectName(); });
+        QTest::keyClick(focused(u"Quitter"_s), Qt::Key_Return);
+        QTest::keyClick(focused(u"Enleve_Tout"_s), Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(focused(u"Liste0"_s), Qt::Key_Delete);
+        QTest::keyClick(focused(u"Liste0"_s), Qt::Key_Return);
+        QTest::keyClick(focused(u"Liste1"_s), Qt::Key_Delete);
+        QTest::keyClick(focused(u"Liste0"_s), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(pressed.join(u' '), u"Quitter Enleve_Tout Ajoute Enleve Quitter"_s);
     }
 };
 
