@@ -39,7 +39,7 @@ private Q_SLOTS:
             << 1000 << u"001 Font 0000"_s << u"1000 font 0999"_s;
         QTest::newRow("523 fonts are numbered on three digits")
             << 523 << u"001 Font 0000"_s << u"523 Font 0522"_s;
-        QTest::newRow("no font at all") << 0 << QString() << QString();
+        QTest::newRow("no font leaves Ajouter disabled") << 0 << QString() << QString();
     }
 
     void loadsAndNumbersTheFonts()
