@@ -181,6 +181,32 @@ private Q_SLOTS:
         QCOMPARE(m_h->readIni(), "[Options]\r\nTaille_Exemple0=" + saved.toUtf8() + "\r\n");
     }
 
+    void styleComesBackAfterARestart_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("Gras of the complete list's pane") << u"Gras0"_s;
+        QTest::newRow("Italique of the selection's pane") << u"Italique1"_s;
+    }
+    // Ticked, a style is saved at once.
+    void styleComesBackAfterARestart()
+    {
+        QFETCH(QString, box);
+        QTest::mouseClick(m_h->find<VbCheckBox>(box), Qt::LeftButton);
+        QCOMPARE(m_h->readIni(), "[Options]\r\n" + box.toLatin1() + "=1\r\n");
+        m_h->restart();
+        QCOMPARE(m_h->find<VbCheckBox>(box)->Value(), 1);
+    }
+
+    // The arrow keys step through the size box's list and the sample follows at once.
+    void downInTheSizeBoxTakesTheNextSize()
+    {
+        auto *box = m_h->find<VbComboBox>(u"Taille_Exemple0"_s);
+        QCOMPARE(box->Text(), u"18"_s);
+        QTest::keyClick(focused(u"Taille_Exemple0"_s), Qt::Key_Down);
+        QCOMPARE(box->Text(), u"20"_s);
+        QCOMPARE(exemple(0)->font().pointSizeF(), 20.0);
+    }
+
     // Keys for the commands, with entries 1 and 3 in the selection.
     void keysGiveTheCommands()
     {

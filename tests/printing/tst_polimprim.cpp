@@ -204,6 +204,15 @@ private Q_SLOTS:
             QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
             QCoreApplication::sendEvent(control(u"Texte1"_s), &away);
         }) << QString();
+        QTest::newRow("Escape closes the dialog and saves the header being typed") << UserAction(
+            [this] {
+                typeInto(u"Texte1"_s, u"Catalogue"_s);
+                QTest::keyClick(field(u"Texte1"_s), Qt::Key_Escape);
+            }) << u"[En-Tête]\nTexte=Catalogue\n"_s;
+        QTest::newRow("the close box saves the header being typed") << UserAction([this] {
+            typeInto(u"Texte1"_s, u"Catalogue"_s);
+            m_dialog->close();
+        }) << u"[En-Tête]\nTexte=Catalogue\n"_s;
         QTest::newRow("a sample line picked from its list is saved with the size")
             << UserAction([this] { pickNextLine(u"Ligne_Exemple1"_s, 0); })
             << u"[Textes]\n1°_Ligne= abcdefghijklmnopqrstuvwxyz 0123456789 éèçàâä\n"
