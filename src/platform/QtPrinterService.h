@@ -9,7 +9,10 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
+class FontFaces;
+class MetricsCache;
 class QPrinter;
 class WorkingFileGuard;
 
@@ -24,7 +27,9 @@ class WorkingFileGuard;
 class QtPrinterService : public PrinterService
 {
 public:
-    explicit QtPrinterService(const QString &pdfDirectory);
+    // metricsCache: the file that keeps faces' metrics between runs; empty for none.
+    explicit QtPrinterService(
+        const QString &pdfDirectory, const QString &metricsCache = defaultMetricsCache());
     ~QtPrinterService() override;
 
     int FontCount() override;
@@ -55,6 +60,9 @@ public:
     QString printerName() const { return m_destination; }
     // The PDF file of the last document that was ended, empty when it went to a printer.
     QString lastPdfFile() const { return m_lastPdf; }
+
+    // The metrics cache in the user's cache folder.
+    static QString defaultMetricsCache();
 
     // The moment a PDF file is named after; tests give a fixed one.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
@@ -108,6 +116,11 @@ private:
     };
     LineMetrics lineMetrics();
     LineMetrics lineMetricsAtSize();
+    FaceMetrics measureFace(double points);
+    std::optional<FaceMetrics> measureFaceFile(double points);
+    // The family a name stands for: itself when installed, otherwise (the layout's "Arial" on
+    // a machine without it) the family Qt puts in its place, asked once.
+    const QString &installedFamily(const QString &name);
 
     FontChoice m_choice;
     QFont m_font;
@@ -127,5 +140,8 @@ private:
     // the face, which costs far more than the lookup.
     QHash<FontChoice, FaceMetrics> m_metrics;
     QHash<FontChoice, LineMetrics> m_sizedMetrics; // the faces measured at each size
+    std::unique_ptr<FontFaces> m_faces;
+    std::unique_ptr<MetricsCache> m_metricsCache;
+    QHash<FontChoice, QString> m_installedFamilies; // by name, weight and slant
     double m_scaleHeight = -1; // measured once: the page layout is fixed with the printer
 };

@@ -5,6 +5,7 @@
 // off proportion (0.14 % seen at 500 points). Estimate and printing run both use the derived
 // heights, so the estimate still gives the printed page count.
 #include "platform/FontCensus.h"
+#include "platform/FontFaces.h"
 #include "platform/QtPrinterService.h"
 
 #include <QFontMetricsF>
@@ -15,26 +16,75 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+void addSampleSizes()
+{
+    QTest::addColumn<double>("points");
+    QTest::newRow("1 point") << 1.0;
+    QTest::newRow("8 points") << 8.0;
+    QTest::newRow("12 points") << 12.0;
+    QTest::newRow("14.5 points") << 14.5;
+    QTest::newRow("72 points") << 72.0;
+    QTest::newRow("100 points, the measuring size") << 100.0;
+    QTest::newRow("500 points") << 500.0;
+    QTest::newRow("2048 points") << 2048.0;
+}
+
+} // namespace
+
 class TestFaceMetrics : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void heightsAtAnySizeMatchAFreshMeasurement_data()
+    void faceFilesMeasureAsQtDoes_data() { addSampleSizes(); }
+
+    // Every face whose file the service reads must give, at any size, the very ascent and
+    // height Qt's own engine gives on the printer.
+    void faceFilesMeasureAsQtDoes()
     {
-        QTest::addColumn<double>("points");
-        QTest::newRow("1 point") << 1.0;
-        QTest::newRow("8 points") << 8.0;
-        QTest::newRow("12 points") << 12.0;
-        QTest::newRow("14.5 points") << 14.5;
-        QTest::newRow("72 points") << 72.0;
-        QTest::newRow("500 points") << 500.0;
+        QFETCH(double, points);
+        QTemporaryDir dir;
+        QtPrinterService printer(dir.path(), QString());
+        const std::unique_ptr<QPrinter> device = printer.previewPrinter();
+        const double pixelSize
+            = std::round(std::floor(points * device->logicalDpiY() / 72.0 * 100 + 0.5) / 100);
+        FontFaces faces;
+        int compared = 0;
+        QStringList differing;
+        for (const QString &family : FontCensus::families()) {
+            const auto face = faces.regularFace(family);
+            const auto wholePixels = face ? faces.wholePixels(*face, pixelSize) : std::nullopt;
+            const auto line
+                = wholePixels ? faces.measure(*face, pixelSize, *wholePixels) : std::nullopt;
+            if (!line)
+                continue;
+            QFont font(family);
+            font.setStyleStrategy(QFont::NoFontMerging);
+            font.setPointSizeF(points);
+            const QFontMetricsF fresh(font, device.get());
+            if (line->ascent != fresh.ascent() || line->height != fresh.height()) {
+                differing.append(u"%1 (%2/%3 for %4/%5)"_s.arg(family)
+                                     .arg(line->ascent)
+                                     .arg(line->height)
+                                     .arg(fresh.ascent())
+                                     .arg(fresh.height()));
+            }
+            ++compared;
+        }
+        QVERIFY2(differing.isEmpty(), qPrintable(differing.join(u", ")));
+        // Past Qt's number range (2048 points) the file is not read, nor are Qt's numbers used.
+        if (points < 2048)
+            QVERIFY(compared > 0);
     }
+
+    void heightsAtAnySizeMatchAFreshMeasurement_data() { addSampleSizes(); }
 
     void heightsAtAnySizeMatchAFreshMeasurement()
     {
         QFETCH(double, points);
         QTemporaryDir dir;
-        QtPrinterService printer(dir.path());
+        QtPrinterService printer(dir.path(), QString());
         // A printer with the service's own page and resolution, to measure on afresh.
         const std::unique_ptr<QPrinter> device = printer.previewPrinter();
         const double twipsPerPixel = 1440.0 / device->resolution();
