@@ -10,6 +10,7 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -206,20 +207,19 @@ bool FontFaces::isInstalled(const QString &family)
     return m_families.contains(key) || m_aliases.contains(key);
 }
 
-std::optional<FontFaces::Face> FontFaces::regularFace(const QString &family)
+QList<FontFaces::Face> FontFaces::regularFaces(const QString &family)
 {
     // Qt reads "Family [Foundry]" and comma-separated lists in a family name its own way.
     if (family.isEmpty() || family.contains(u'[') || family.contains(u','))
-        return std::nullopt;
+        return {};
     readFontList();
     const QString key = family.toCaseFolded();
     const auto registered = m_families.constFind(key);
     if (registered == m_families.cend() || m_aliases.contains(key))
-        return std::nullopt;
+        return {};
     // Qt keeps one face per foundry and style (the last one listed), and takes the nearest
-    // style of the first foundry among equals: when either choice hangs on the order of the
-    // font list, the face is not certain.
-    std::optional<Face> chosen;
+    // style of the first foundry among equals: every face either choice may fall on.
+    QList<Face> chosen;
     QSet<QString> foundries;
     for (const Registration &registration : *registered)
         foundries.insert(registration.foundry);
@@ -247,12 +247,11 @@ std::optional<FontFaces::Face> FontFaces::regularFace(const QString &family)
                 nearest.append(style);
         }
         for (const Registration *registration : std::as_const(nearest)) {
-            if (!chosen) {
-                chosen = registration->face;
-            } else if (chosen->file != registration->face.file
-                || chosen->index != registration->face.index) {
-                return std::nullopt;
-            }
+            const Face &face = registration->face;
+            const bool known = std::any_of(chosen.cbegin(), chosen.cend(),
+                [&face](const Face &f) { return f.file == face.file && f.index == face.index; });
+            if (!known)
+                chosen.append(face);
         }
     }
     return chosen;

@@ -32,8 +32,9 @@ public:
 
     // Whether a font file carries that family name, in any letter case.
     bool isInstalled(const QString &family);
-    // The face QFont(family) draws with no weight or slant asked for, when that is certain.
-    std::optional<Face> regularFace(const QString &family);
+    // The faces one of which QFont(family) draws with, no weight or slant asked for; none when
+    // the font list alone cannot tell.
+    QList<Face> regularFaces(const QString &family);
 
     // Ascent and height in device pixels of the face at a pixel size, computed from the face's
     // own tables exactly as Qt's FreeType engine computes them; nothing when the face is not

@@ -157,6 +157,15 @@ bool MetricsCache::save()
         if (!m_lines.contains(it.key()))
             m_lines.insert(it.key(), it.value());
     }
+    // Fonts removed or updated since leave their entries behind: the file would only grow.
+    QHash<QByteArray, std::optional<Key>> current;
+    m_lines.removeIf([&current](const QHash<Key, Line>::iterator entry) {
+        const Key &key = entry.key();
+        auto known = current.constFind(key.file);
+        if (known == current.cend())
+            known = current.insert(key.file, keyOf(key.file, key.index, key.dpi, key.pixelSize));
+        return !*known || (*known)->fileSize != key.fileSize || (*known)->modified != key.modified;
+    });
     QByteArray content;
     QDataStream out(&content, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);

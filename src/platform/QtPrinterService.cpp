@@ -148,7 +148,7 @@ QtPrinterService::LineMetrics QtPrinterService::lineMetrics()
 
 QtPrinterService::FaceMetrics QtPrinterService::measureFace(double points)
 {
-    if (const auto fromFile = measureFaceFile(points))
+    if (const auto fromFile = measureFaceFiles(points))
         return *fromFile;
     QFont font = currentFont();
     font.setPointSizeF(points);
@@ -161,34 +161,40 @@ QtPrinterService::FaceMetrics QtPrinterService::measureFace(double points)
     return measured;
 }
 
-std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFile(double points)
+std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFiles(double points)
 {
     if (m_choice.bold || m_choice.italic)
         return std::nullopt;
-    const auto face = m_faces->regularFace(installedFamily(m_choice.name));
-    if (!face)
+    const QList<FontFaces::Face> faces = m_faces->regularFaces(installedFamily(m_choice.name));
+    if (faces.isEmpty())
         return std::nullopt;
     // The size Qt gives the face: its points on the device, to a whole pixel.
     const int dpi = m_printer->logicalDpiY();
     const double pixelSize = std::round(std::floor(points * dpi / 72.0 * 100 + 0.5) / 100);
-    const auto key = MetricsCache::keyOf(face->file, face->index, dpi, pixelSize);
-    if (!key)
-        return std::nullopt;
-    auto line = m_metricsCache->find(*key);
-    if (!line) {
-        line = MetricsCache::Line();
-        const auto wholePixels = m_faces->wholePixels(*face, pixelSize);
-        const auto measured
-            = wholePixels ? m_faces->measure(*face, pixelSize, *wholePixels) : std::nullopt;
-        if (measured)
-            line = MetricsCache::Line { measured->ascent, measured->height };
-        m_metricsCache->insert(*key, *line);
+    std::optional<MetricsCache::Line> agreed;
+    for (const FontFaces::Face &face : faces) {
+        const auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
+        if (!key)
+            return std::nullopt;
+        auto line = m_metricsCache->find(*key);
+        if (!line) {
+            line = MetricsCache::Line();
+            const auto wholePixels = m_faces->wholePixels(face, pixelSize);
+            const auto measured
+                = wholePixels ? m_faces->measure(face, pixelSize, *wholePixels) : std::nullopt;
+            if (measured)
+                line = MetricsCache::Line { measured->ascent, measured->height };
+            m_metricsCache->insert(*key, *line);
+        }
+        if (line->height <= 0
+            || (agreed && (agreed->ascent != line->ascent || agreed->height != line->height))) {
+            return std::nullopt;
+        }
+        agreed = line;
     }
-    if (line->height <= 0)
-        return std::nullopt;
     FaceMetrics measured;
-    measured.heightPerPoint = toTwips(line->height) / points;
-    measured.ascentPerPoint = line->ascent / points;
+    measured.heightPerPoint = toTwips(agreed->height) / points;
+    measured.ascentPerPoint = agreed->ascent / points;
     return measured;
 }
 

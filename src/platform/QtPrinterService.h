@@ -117,7 +117,7 @@ private:
     LineMetrics lineMetrics();
     LineMetrics lineMetricsAtSize();
     FaceMetrics measureFace(double points);
-    std::optional<FaceMetrics> measureFaceFile(double points);
+    std::optional<FaceMetrics> measureFaceFiles(double points);
     // The family a name stands for: itself when installed, otherwise (the layout's "Arial" on
     // a machine without it) the family Qt puts in its place, asked once.
     const QString &installedFamily(const QString &name);
