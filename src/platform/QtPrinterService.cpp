@@ -173,29 +173,37 @@ std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFiles(
     const double pixelSize = std::round(std::floor(points * dpi / 72.0 * 100 + 0.5) / 100);
     std::optional<MetricsCache::Line> agreed;
     for (const FontFaces::Face &face : faces) {
-        const auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
-        if (!key)
+        const auto line = faceFileLine(face, dpi, pixelSize);
+        if (!line || (agreed && (agreed->ascent != line->ascent || agreed->height != line->height)))
             return std::nullopt;
-        auto line = m_metricsCache->find(*key);
-        if (!line) {
-            line = MetricsCache::Line();
-            const auto wholePixels = m_faces->wholePixels(face, pixelSize);
-            const auto measured
-                = wholePixels ? m_faces->measure(face, pixelSize, *wholePixels) : std::nullopt;
-            if (measured)
-                line = MetricsCache::Line { measured->ascent, measured->height };
-            m_metricsCache->insert(*key, *line);
-        }
-        if (line->height <= 0
-            || (agreed && (agreed->ascent != line->ascent || agreed->height != line->height))) {
-            return std::nullopt;
-        }
         agreed = line;
     }
     FaceMetrics measured;
     measured.heightPerPoint = toTwips(agreed->height) / points;
     measured.ascentPerPoint = agreed->ascent / points;
     return measured;
+}
+
+std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
+    const FontFaces::Face &face, int dpi, double pixelSize)
+{
+    const auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
+    if (!key)
+        return std::nullopt;
+    auto line = m_metricsCache->find(*key);
+    if (!line) {
+        // A face its file cannot give is kept as such, so that it is not read again.
+        line = MetricsCache::Line();
+        const auto wholePixels = m_faces->wholePixels(face, pixelSize);
+        const auto measured
+            = wholePixels ? m_faces->measure(face, pixelSize, *wholePixels) : std::nullopt;
+        if (measured)
+            line = MetricsCache::Line { measured->ascent, measured->height };
+        m_metricsCache->insert(*key, *line);
+    }
+    if (line->height <= 0)
+        return std::nullopt;
+    return line;
 }
 
 const QString &QtPrinterService::installedFamily(const QString &name)

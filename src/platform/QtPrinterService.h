@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FontFaces.h"
+#include "platform/MetricsCache.h"
 #include "platform/PrinterService.h"
 
 #include <QDateTime>
@@ -11,8 +13,6 @@
 #include <memory>
 #include <optional>
 
-class FontFaces;
-class MetricsCache;
 class QPrinter;
 class WorkingFileGuard;
 
@@ -24,6 +24,10 @@ class WorkingFileGuard;
 // Only a finished document leaves that file: a document that is dropped or fails on its way
 // reaches neither paper nor the directory, and a file is given its final name only once it is
 // complete, so that not even a crash leaves a half catalogue under that name.
+//
+// A face's line is measured once, from the face's own file where the font list tells which
+// file Qt would load (Qt's own measurement matches the face against every installed font
+// first), and kept in the user's cache for the next runs; other faces are measured by Qt.
 class QtPrinterService : public PrinterService
 {
 public:
@@ -117,7 +121,10 @@ private:
     LineMetrics lineMetrics();
     LineMetrics lineMetricsAtSize();
     FaceMetrics measureFace(double points);
+    // From the files of the faces Qt may load, when they give one line.
     std::optional<FaceMetrics> measureFaceFiles(double points);
+    std::optional<MetricsCache::Line> faceFileLine(
+        const FontFaces::Face &face, int dpi, double pixelSize);
     // The family a name stands for: itself when installed, otherwise (the layout's "Arial" on
     // a machine without it) the family Qt puts in its place, asked once.
     const QString &installedFamily(const QString &name);
