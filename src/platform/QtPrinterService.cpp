@@ -163,6 +163,17 @@ QtPrinterService::FaceMetrics QtPrinterService::measureFace(double points)
 
 std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFiles(double points)
 {
+    const auto line = faceFilesLine(points);
+    if (!line)
+        return std::nullopt;
+    FaceMetrics measured;
+    measured.heightPerPoint = toTwips(line->height) / points;
+    measured.ascentPerPoint = line->ascent / points;
+    return measured;
+}
+
+std::optional<MetricsCache::Line> QtPrinterService::faceFilesLine(double points)
+{
     if (m_choice.bold || m_choice.italic)
         return std::nullopt;
     const QList<FontFaces::Face> faces = m_faces->regularFaces(installedFamily(m_choice.name));
@@ -178,10 +189,7 @@ std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFiles(
             return std::nullopt;
         agreed = line;
     }
-    FaceMetrics measured;
-    measured.heightPerPoint = toTwips(agreed->height) / points;
-    measured.ascentPerPoint = agreed->ascent / points;
-    return measured;
+    return agreed;
 }
 
 std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
@@ -235,8 +243,13 @@ QtPrinterService::LineMetrics QtPrinterService::lineMetricsAtSize()
     currentFont();
     double scale = 1.0;
     const QFont font = deviceFont(scale);
-    const QFontMetricsF metrics(font, m_printer.get());
     LineMetrics line;
+    if (const auto fromFile = faceFilesLine(font.pointSizeF())) {
+        line.height = toTwips(fromFile->height * scale);
+        line.ascentPerPoint = fromFile->ascent / font.pointSizeF();
+        return *m_sizedMetrics.insert(m_choice, line);
+    }
+    const QFontMetricsF metrics(font, m_printer.get());
     if (metrics.height() > 0) {
         line.height = toTwips(metrics.height() * scale);
         line.ascentPerPoint = metrics.ascent() / font.pointSizeF();

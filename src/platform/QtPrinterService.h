@@ -123,6 +123,7 @@ private:
     FaceMetrics measureFace(double points);
     // From the files of the faces Qt may load, when they give one line.
     std::optional<FaceMetrics> measureFaceFiles(double points);
+    std::optional<MetricsCache::Line> faceFilesLine(double points);
     std::optional<MetricsCache::Line> faceFileLine(
         const FontFaces::Face &face, int dpi, double pixelSize);
     // The family a name stands for: itself when installed, otherwise (the layout's "Arial" on
