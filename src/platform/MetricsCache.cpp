@@ -50,14 +50,14 @@ QByteArray measuringState()
 QDataStream &operator<<(QDataStream &out, const MetricsCache::Key &key)
 {
     return out << key.file << qint32(key.index) << key.fileSize << key.modified << qint32(key.dpi)
-               << key.pixelSize;
+               << key.pixelSize << key.family;
 }
 
 QDataStream &operator>>(QDataStream &in, MetricsCache::Key &key)
 {
     qint32 index = 0;
     qint32 dpi = 0;
-    in >> key.file >> index >> key.fileSize >> key.modified >> dpi >> key.pixelSize;
+    in >> key.file >> index >> key.fileSize >> key.modified >> dpi >> key.pixelSize >> key.family;
     key.index = index;
     key.dpi = dpi;
     return in;
@@ -68,7 +68,7 @@ QDataStream &operator>>(QDataStream &in, MetricsCache::Key &key)
 size_t qHash(const MetricsCache::Key &key, size_t seed)
 {
     return qHashMulti(
-        seed, key.file, key.index, key.fileSize, key.modified, key.dpi, key.pixelSize);
+        seed, key.file, key.index, key.fileSize, key.modified, key.dpi, key.pixelSize, key.family);
 }
 
 MetricsCache::MetricsCache(const QString &path)
@@ -88,7 +88,7 @@ std::optional<MetricsCache::Key> MetricsCache::keyOf(
     if (::stat(file.constData(), &status) != 0)
         return std::nullopt;
     const qint64 modified = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    return Key { file, index, qint64(status.st_size), modified, dpi, pixelSize };
+    return Key { file, index, qint64(status.st_size), modified, dpi, pixelSize, {} };
 }
 
 std::optional<MetricsCache::Line> MetricsCache::find(const Key &key)

@@ -27,6 +27,8 @@ public:
         qint64 modified = 0; // nanoseconds since the epoch
         int dpi = 0;
         double pixelSize = 0;
+        // The name the face was asked by: the font configuration may hint it by family.
+        QByteArray family;
         bool operator==(const Key &other) const = default;
     };
     // Device pixels at the key's size; a negative height marks a face that could not be

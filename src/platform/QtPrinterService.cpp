@@ -195,9 +195,10 @@ std::optional<MetricsCache::Line> QtPrinterService::faceFilesLine(double points)
 std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
     const FontFaces::Face &face, int dpi, double pixelSize)
 {
-    const auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
+    auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
     if (!key)
         return std::nullopt;
+    key->family = face.family;
     auto line = m_metricsCache->find(*key);
     if (!line) {
         // A face its file cannot give is kept as such, so that it is not read again.
