@@ -11,9 +11,10 @@
 //
 // Asking Qt for a face's metrics makes it run a fontconfig match against every installed font,
 // for every face it loads: with thousands of fonts the first estimate of a catalogue costs
-// seconds. The font list read once here gives the same answer without that match, but only
-// where it is certain: a family offered by several foundries, several files of one style or a
-// name Qt reads in its own way is left to Qt.
+// seconds. The font list read once here tells which faces Qt chooses among without that match.
+// Where Qt's choice between them hangs on the order of the list (a family offered by several
+// foundries, one style in several files), all of them are given, and their line is certain
+// only when they agree; a name Qt reads in its own way is left to Qt.
 class FontFaces
 {
 public:
