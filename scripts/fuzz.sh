@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${FUZZ_SECONDS:-60}
 
-PACKAGES="cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev libcups2-dev libfontconfig-dev \
+PACKAGES="cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev libcups2-dev libfontconfig-dev libfreetype-dev \
 librsvg2-bin"
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES

@@ -2,12 +2,15 @@
 
 #include "platform/DocumentFile.h"
 #include "platform/FontCensus.h"
+#include "platform/FontFaces.h"
+#include "platform/MetricsCache.h"
 #include "platform/PaperLayout.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -19,8 +22,10 @@
 #include <cstdio>
 #include <cups/cups.h>
 
-QtPrinterService::QtPrinterService(const QString &pdfDirectory)
+QtPrinterService::QtPrinterService(const QString &pdfDirectory, const QString &metricsCache)
     : m_pdfDirectory(pdfDirectory)
+    , m_faces(std::make_unique<FontFaces>())
+    , m_metricsCache(std::make_unique<MetricsCache>(metricsCache))
 {
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (!printer.isNull())
@@ -31,6 +36,12 @@ QtPrinterService::QtPrinterService(const QString &pdfDirectory)
 QtPrinterService::~QtPrinterService()
 {
     dropDocument();
+    m_metricsCache->save();
+}
+
+QString QtPrinterService::defaultMetricsCache()
+{
+    return MetricsCache::defaultPath();
 }
 
 std::unique_ptr<QPrinter> QtPrinterService::createPrinter() const
@@ -107,7 +118,7 @@ void QtPrinterService::setFontItalic(bool italic)
 const QFont &QtPrinterService::currentFont()
 {
     if (m_fontStale) {
-        m_font = QFont(m_choice.name);
+        m_font = QFont(installedFamily(m_choice.name));
         // A catalogue shows what each font holds: a character the face lacks prints as the
         // face's own missing-glyph mark, never in another font's glyph.
         m_font.setStyleStrategy(QFont::NoFontMerging);
@@ -119,28 +130,108 @@ const QFont &QtPrinterService::currentFont()
     return m_font;
 }
 
+// Large enough that the metrics' rounding to a device pixel is lost in the division, small
+// enough for Qt to measure it on any printer.
+static constexpr double kMeasuringPoints = 100.0;
+
 QtPrinterService::LineMetrics QtPrinterService::lineMetrics()
 {
-    // Large enough that the metrics' rounding to a device pixel is lost in the division,
-    // small enough for Qt to measure it on any printer.
-    constexpr double kMeasuringPoints = 100.0;
     FontChoice face = m_choice;
     face.size = kMeasuringPoints;
     auto known = m_metrics.constFind(face);
-    if (known == m_metrics.cend()) {
-        QFont font = currentFont();
-        font.setPointSizeF(kMeasuringPoints);
-        const QFontMetricsF metrics(font, m_printer.get());
-        FaceMetrics measured;
-        if (metrics.height() > 0) {
-            measured.heightPerPoint = toTwips(metrics.height()) / kMeasuringPoints;
-            measured.ascentPerPoint = metrics.ascent() / kMeasuringPoints;
-        }
-        known = m_metrics.insert(face, measured);
-    }
+    if (known == m_metrics.cend())
+        known = m_metrics.insert(face, measureFace(kMeasuringPoints));
     if (known->heightPerPoint < 0)
         return lineMetricsAtSize();
     return { known->heightPerPoint * m_choice.size, known->ascentPerPoint };
+}
+
+QtPrinterService::FaceMetrics QtPrinterService::measureFace(double points)
+{
+    if (const auto fromFile = measureFaceFiles(points))
+        return *fromFile;
+    QFont font = currentFont();
+    font.setPointSizeF(points);
+    const QFontMetricsF metrics(font, m_printer.get());
+    FaceMetrics measured;
+    if (metrics.height() > 0) {
+        measured.heightPerPoint = toTwips(metrics.height()) / points;
+        measured.ascentPerPoint = metrics.ascent() / points;
+    }
+    return measured;
+}
+
+std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFiles(double points)
+{
+    const auto line = faceFilesLine(points);
+    if (!line)
+        return std::nullopt;
+    FaceMetrics measured;
+    measured.heightPerPoint = toTwips(line->height) / points;
+    measured.ascentPerPoint = line->ascent / points;
+    return measured;
+}
+
+std::optional<MetricsCache::Line> QtPrinterService::faceFilesLine(double points)
+{
+    if (m_choice.bold || m_choice.italic)
+        return std::nullopt;
+    const QList<FontFaces::Face> faces = m_faces->regularFaces(installedFamily(m_choice.name));
+    if (faces.isEmpty())
+        return std::nullopt;
+    // The size Qt gives the face: its points on the device, to a whole pixel.
+    const int dpi = m_printer->logicalDpiY();
+    const double pixelSize = std::round(std::floor(points * dpi / 72.0 * 100 + 0.5) / 100);
+    std::optional<MetricsCache::Line> agreed;
+    for (const FontFaces::Face &face : faces) {
+        const auto line = faceFileLine(face, dpi, pixelSize);
+        if (!line || (agreed && (agreed->ascent != line->ascent || agreed->height != line->height)))
+            return std::nullopt;
+        agreed = line;
+    }
+    return agreed;
+}
+
+std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
+    const FontFaces::Face &face, int dpi, double pixelSize)
+{
+    auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
+    if (!key)
+        return std::nullopt;
+    key->family = face.family;
+    auto line = m_metricsCache->find(*key);
+    if (!line) {
+        // A face its file cannot give is kept as such, so that it is not read again.
+        line = MetricsCache::Line();
+        const auto wholePixels = m_faces->wholePixels(face, pixelSize);
+        const auto measured
+            = wholePixels ? m_faces->measure(face, pixelSize, *wholePixels) : std::nullopt;
+        if (measured)
+            line = MetricsCache::Line { measured->ascent, measured->height };
+        m_metricsCache->insert(*key, *line);
+    }
+    if (line->height <= 0)
+        return std::nullopt;
+    return line;
+}
+
+const QString &QtPrinterService::installedFamily(const QString &name)
+{
+    FontChoice style = m_choice;
+    style.name = name;
+    style.size = 0;
+    const auto known = m_installedFamilies.constFind(style);
+    if (known != m_installedFamilies.cend())
+        return *known;
+    QString family = name;
+    if (!m_faces->isInstalled(name)) {
+        QFont font(name);
+        font.setStyleStrategy(QFont::NoFontMerging);
+        font.setBold(m_choice.bold);
+        font.setItalic(m_choice.italic);
+        family = QFontInfo(font).family();
+    }
+    return *m_installedFamilies.insert(style, family);
 }
 
 QtPrinterService::LineMetrics QtPrinterService::lineMetricsAtSize()
@@ -153,8 +244,13 @@ QtPrinterService::LineMetrics QtPrinterService::lineMetricsAtSize()
     currentFont();
     double scale = 1.0;
     const QFont font = deviceFont(scale);
-    const QFontMetricsF metrics(font, m_printer.get());
     LineMetrics line;
+    if (const auto fromFile = faceFilesLine(font.pointSizeF())) {
+        line.height = toTwips(fromFile->height * scale);
+        line.ascentPerPoint = fromFile->ascent / font.pointSizeF();
+        return *m_sizedMetrics.insert(m_choice, line);
+    }
+    const QFontMetricsF metrics(font, m_printer.get());
     if (metrics.height() > 0) {
         line.height = toTwips(metrics.height() * scale);
         line.ascentPerPoint = metrics.ascent() / font.pointSizeF();

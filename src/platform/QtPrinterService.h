@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FontFaces.h"
+#include "platform/MetricsCache.h"
 #include "platform/PrinterService.h"
 
 #include <QDateTime>
@@ -9,6 +11,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 class WorkingFileGuard;
@@ -21,10 +24,16 @@ class WorkingFileGuard;
 // Only a finished document leaves that file: a document that is dropped or fails on its way
 // reaches neither paper nor the directory, and a file is given its final name only once it is
 // complete, so that not even a crash leaves a half catalogue under that name.
+//
+// A face's line is measured once, from the face's own file where the font list tells which
+// file Qt would load (Qt's own measurement matches the face against every installed font
+// first), and kept in the user's cache for the next runs; other faces are measured by Qt.
 class QtPrinterService : public PrinterService
 {
 public:
-    explicit QtPrinterService(const QString &pdfDirectory);
+    // metricsCache: the file that keeps faces' metrics between runs; empty for none.
+    explicit QtPrinterService(
+        const QString &pdfDirectory, const QString &metricsCache = defaultMetricsCache());
     ~QtPrinterService() override;
 
     int FontCount() override;
@@ -55,6 +64,9 @@ public:
     QString printerName() const { return m_destination; }
     // The PDF file of the last document that was ended, empty when it went to a printer.
     QString lastPdfFile() const { return m_lastPdf; }
+
+    // The metrics cache in the user's cache folder.
+    static QString defaultMetricsCache();
 
     // The moment a PDF file is named after; tests give a fixed one.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
@@ -108,6 +120,15 @@ private:
     };
     LineMetrics lineMetrics();
     LineMetrics lineMetricsAtSize();
+    FaceMetrics measureFace(double points);
+    // From the files of the faces Qt may load, when they give one line.
+    std::optional<FaceMetrics> measureFaceFiles(double points);
+    std::optional<MetricsCache::Line> faceFilesLine(double points);
+    std::optional<MetricsCache::Line> faceFileLine(
+        const FontFaces::Face &face, int dpi, double pixelSize);
+    // The family a name stands for: itself when installed, otherwise (the layout's "Arial" on
+    // a machine without it) the family Qt puts in its place, asked once.
+    const QString &installedFamily(const QString &name);
 
     FontChoice m_choice;
     QFont m_font;
@@ -127,5 +148,8 @@ private:
     // the face, which costs far more than the lookup.
     QHash<FontChoice, FaceMetrics> m_metrics;
     QHash<FontChoice, LineMetrics> m_sizedMetrics; // the faces measured at each size
+    std::unique_ptr<FontFaces> m_faces;
+    std::unique_ptr<MetricsCache> m_metricsCache;
+    QHash<FontChoice, QString> m_installedFamilies; // by name, weight and slant
     double m_scaleHeight = -1; // measured once: the page layout is fixed with the printer
 };

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+// Where each family's regular upright face lives on disk, so that its line can be measured
+// from the file itself.
+//
+// Asking Qt for a face's metrics makes it run a fontconfig match against every installed font,
+// for every face it loads: with thousands of fonts the first estimate of a catalogue costs
+// seconds. The font list read once here tells which faces Qt chooses among without that match.
+// Where Qt's choice between them hangs on the order of the list (a family offered by several
+// foundries, one style in several files), all of them are given, and their line is certain
+// only when they agree; a name Qt reads in its own way is left to Qt.
+class FontFaces
+{
+public:
+    struct Face
+    {
+        QByteArray file;
+        int index = 0;
+        QByteArray family; // the name Qt gives fontconfig when it loads the face
+        const void *pattern = nullptr; // the face in the font list, owned by FontFaces
+    };
+
+    FontFaces();
+    ~FontFaces();
+    FontFaces(const FontFaces &) = delete;
+    FontFaces &operator=(const FontFaces &) = delete;
+
+    // Whether a font file carries that family name, in any letter case.
+    bool isInstalled(const QString &family);
+    // The faces one of which QFont(family) draws with, no weight or slant asked for; none when
+    // the font list alone cannot tell.
+    QList<Face> regularFaces(const QString &family);
+
+    // Ascent and height in device pixels of the face at a pixel size, computed from the face's
+    // own tables exactly as Qt's FreeType engine computes them; nothing when the face is not
+    // one that engine measures this way (bitmap fonts, tables out of Qt's number range).
+    struct Line
+    {
+        double ascent = 0;
+        double height = 0;
+    };
+    std::optional<Line> measure(const Face &face, double pixelSize, bool wholePixels);
+    // Whether Qt rounds the face's ascent and descent to whole device pixels at that size, as
+    // it does under the stronger hinting styles that fontconfig may set font by font; nothing
+    // when fontconfig leaves the choice to the desktop.
+    std::optional<bool> wholePixels(const Face &face, double pixelSize) const;
+
+private:
+    struct Registration;
+    void readFontList();
+
+    bool m_read = false;
+    // By case-folded family name, as Qt matches them: the faces Qt would choose among.
+    QHash<QString, QList<Registration>> m_families;
+    QHash<QString, int> m_aliases; // names Qt resolves to another family
+    void *m_fonts = nullptr; // the font list, whose patterns the faces point into
+    void *m_library = nullptr; // FreeType's, opened on the first measurement
+};
