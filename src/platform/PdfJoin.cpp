@@ -261,8 +261,9 @@ bool Part::readTable(qint64 xref, Lexer &lexer)
             return true;
         }
         const Token count = ahead.next();
+        // No file holds more objects than bytes.
         if (first.kind != Token::Integer || count.kind != Token::Integer
-            || count.value > (m_pdf.size() - count.end) / 20)
+            || first.value > m_pdf.size() || count.value > (m_pdf.size() - count.end) / 20)
             return false;
         if (qint64(m_offsets.size()) < first.value + count.value)
             m_offsets.resize(first.value + count.value, -1);
@@ -270,6 +271,8 @@ bool Part::readTable(qint64 xref, Lexer &lexer)
         qsizetype at = count.end;
         while (at < m_pdf.size() && isBlank(m_pdf[at]))
             ++at;
+        if (at + count.value * 20 > m_pdf.size())
+            return false;
         for (qint64 n = first.value; n < first.value + count.value; ++n, at += 20) {
             const QByteArrayView entry = m_pdf.sliced(at, 20);
             const qint64 objectAt = entry.first(10).toLongLong();
