@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <csignal>
 #include <cstring>
@@ -158,6 +159,8 @@ WorkingFileGuard::WorkingFileGuard(const QString &path)
         return; // no such file can exist to be removed
     std::memcpy(g_workingFile, encoded.constData(), encoded.size() + 1);
     g_extensionAt = QFile::encodeName(path.first(extensionAt(path))).size();
+    // The names are complete before a handler may read them.
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     g_armed = 1;
     struct sigaction action = {};
     action.sa_handler = removeWorkingFile;
