@@ -107,8 +107,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("faces");
         QTest::addColumn<bool>("ended");
         QTest::newRow("one part ended is one file with every page") << 150 << true;
-        QTest::newRow("three parts ended are one file with every page") << 600 << true;
-        QTest::newRow("three parts dropped leave no file") << 600 << false;
+        QTest::newRow("three parts ended are one file with every page") << 450 << true;
+        QTest::newRow("two parts dropped leave no file") << 250 << false;
     }
 
     void documentEndsWholeOrAbsent()
