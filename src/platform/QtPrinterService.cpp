@@ -5,6 +5,7 @@
 #include "platform/FontFaces.h"
 #include "platform/MetricsCache.h"
 #include "platform/PaperLayout.h"
+#include "platform/PdfJoin.h"
 
 #include <QDir>
 #include <QFile>
@@ -326,12 +327,37 @@ bool QtPrinterService::beginDocument()
                 .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0')));
     } while (QFileInfo::exists(m_partFile));
     m_guard = std::make_unique<WorkingFileGuard>(m_partFile);
-    m_printer->setOutputFileName(m_partFile);
-    if (m_painter.begin(m_printer.get()))
+    if (beginPart())
         return true;
     dropDocument();
     renewPrinter();
     return false;
+}
+
+bool QtPrinterService::beginPart()
+{
+    m_facesInPart.clear();
+    m_guard->setPartCount(++m_parts);
+    m_printer->setOutputFileName(WorkingFileGuard::partPath(m_partFile, m_parts));
+    return m_painter.begin(m_printer.get());
+}
+
+bool QtPrinterService::endPart()
+{
+    const bool ended = m_painter.end() && m_printer->printerState() != QPrinter::Error;
+    // Ending the part freed its subsets, but not the faces themselves: Qt's font cache keeps
+    // every face loaded until a timer of the event loop trims it, which a printing run never
+    // leaves time for. Emptying it lets the part's faces go; a font still in use loads its face
+    // again when it is next drawn.
+    QFont::cleanup();
+    // A part is read again only to be joined, from the page cache: the joined file is what
+    // must reach the disk whole.
+    return ended && DocumentFile::isCompletePdf(WorkingFileGuard::partPath(m_partFile, m_parts));
+}
+
+bool QtPrinterService::beginNextPart()
+{
+    return endPart() && beginPart();
 }
 
 bool QtPrinterService::Print(const QString &text)
@@ -340,6 +366,9 @@ bool QtPrinterService::Print(const QString &text)
         return false;
     const LineMetrics line = lineMetrics();
     if (!text.isEmpty()) {
+        FontChoice face = m_choice;
+        face.size = 0;
+        m_facesInPart.insert(face);
         currentFont();
         double scale = 1.0;
         const QFont font = deviceFont(scale);
@@ -359,7 +388,11 @@ bool QtPrinterService::NewPage()
     if (!beginDocument())
         return false;
     m_y = 0;
-    return m_previewTarget ? m_previewTarget->newPage() : m_printer->newPage();
+    if (m_previewTarget)
+        return m_previewTarget->newPage();
+    // Enough that the faces the layout names itself are embedded again only a few times.
+    constexpr qsizetype kFacesPerPart = 200;
+    return m_facesInPart.size() >= kFacesPerPart ? beginNextPart() : m_printer->newPage();
 }
 
 bool QtPrinterService::EndDoc()
@@ -378,13 +411,37 @@ bool QtPrinterService::EndDoc()
 
 bool QtPrinterService::finishDocument()
 {
+    if (!endPart() || !joinParts())
+        return false;
     // Neither QPainter::end() nor the printer's state tells of writes lost on a full disk: the
     // file itself is read back before it goes on.
-    if (!m_painter.end() || m_printer->printerState() == QPrinter::Error
-        || !DocumentFile::syncToDisk(m_partFile) || !DocumentFile::isCompletePdf(m_partFile)) {
+    if (!DocumentFile::syncToDisk(m_partFile) || !DocumentFile::isCompletePdf(m_partFile))
         return false;
-    }
     return printsToPdf() ? keepPdf() : sendToPrinter();
+}
+
+bool QtPrinterService::joinParts()
+{
+    if (m_parts == 1) {
+        const bool renamed = QFile::rename(WorkingFileGuard::partPath(m_partFile, 1), m_partFile);
+        removeParts();
+        return renamed;
+    }
+    QStringList parts;
+    for (int n = 1; n <= m_parts; ++n)
+        parts.append(WorkingFileGuard::partPath(m_partFile, n));
+    const bool joined = PdfJoin::join(parts, m_partFile);
+    removeParts();
+    return joined;
+}
+
+void QtPrinterService::removeParts()
+{
+    for (int n = 1; n <= m_parts; ++n)
+        QFile::remove(WorkingFileGuard::partPath(m_partFile, n));
+    m_parts = 0;
+    if (m_guard)
+        m_guard->setPartCount(0);
 }
 
 bool QtPrinterService::keepPdf()
@@ -441,9 +498,12 @@ void QtPrinterService::dropDocument()
 {
     if (m_painter.isActive())
         m_painter.end();
-    if (!m_partFile.isEmpty())
+    if (!m_partFile.isEmpty()) {
+        removeParts();
         QFile::remove(m_partFile);
+    }
     m_partFile.clear();
+    m_facesInPart.clear();
     m_guard.reset();
 }
 

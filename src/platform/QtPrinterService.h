@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QHash>
 #include <QPainter>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -20,6 +21,10 @@ class WorkingFileGuard;
 // of its own: where the system has a default printer (a CUPS destination) the finished file
 // is handed to it as one job, with the printer's own page size and margins; where it has none
 // the file is kept in the given directory, named after the moment the document began.
+//
+// A long document is drawn in parts of a few hundred faces each, joined into that one file
+// when it ends, so that printing thousands of fonts holds no more of them in memory than a
+// part's.
 //
 // Only a finished document leaves that file: a document that is dropped or fails on its way
 // reaches neither paper nor the directory, and a file is given its final name only once it is
@@ -78,8 +83,17 @@ private:
     // After a change of destination: its page layout, and nothing measured for the old one.
     void useNewDestination();
     bool beginDocument();
+    // Qt's PDF engine holds every face drawn with until its document ends, about a quarter of
+    // a megabyte each: a document is drawn in parts of a bounded number of faces, which end at
+    // a page boundary and are joined into one file when it is finished.
+    bool beginPart();
+    bool endPart();
+    bool beginNextPart();
+    // The parts become the working file, one document.
+    bool joinParts();
+    void removeParts();
     bool finishDocument();
-    // Ends the open document, if any, and removes its working file.
+    // Ends the open document, if any, and removes its working file and its parts.
     void dropDocument();
     bool keepPdf();
     bool sendToPrinter();
@@ -141,6 +155,8 @@ private:
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     QString m_partFile; // the open document, under a name of its own until it is complete
     std::unique_ptr<WorkingFileGuard> m_guard; // removes m_partFile when a signal ends us
+    int m_parts = 0; // parts begun, each in WorkingFileGuard::partPath(m_partFile, n)
+    QSet<FontChoice> m_facesInPart; // at size 0: the faces that the part embeds
     QDateTime m_begun;
     QString m_lastPdf;
     double m_y = 0; // twips from the top of the printable area

@@ -1,0 +1,157 @@
+// A document of many faces, drawn in parts: one whole file or none, and memory bounded by a
+// part's faces. The faces are links to one font file, each given a family of its own when
+// fontconfig scans it, so that every face is a file of its own to Qt and its PDF engine.
+#include "platform/QtPrinterService.h"
+
+#include "PdfFiles.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kFaces = 1000;
+constexpr int kFacesPerPage = 20;
+const QString kFontFile = u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"_s;
+
+QString faceName(int face)
+{
+    return u"Face %1"_s.arg(face, 4, 10, QLatin1Char('0'));
+}
+
+bool writeFontSet(const QString &root)
+{
+    QString config = u"<?xml version=\"1.0\"?>\n<fontconfig>\n<dir>%1</dir>\n"
+                     "<cachedir>%1/cache</cachedir>\n"_s.arg(root);
+    for (int face = 0; face < kFaces; ++face) {
+        const QString link = u"%1/face%2.ttf"_s.arg(root).arg(face);
+        if (!QFile::link(kFontFile, link))
+            return false;
+        config
+            += u"<match target=\"scan\"><test name=\"file\"><string>%1</string></test>"
+               "<edit name=\"family\" mode=\"assign\"><string>%2</string></edit></match>\n"_s.arg(
+                   link, faceName(face));
+    }
+    QFile file(root + u"/fonts.conf"_s);
+    return file.open(QIODevice::WriteOnly) && file.write((config + u"</fontconfig>\n"_s).toUtf8());
+}
+
+// Draws one line in each face from first to last, a page for every twenty; the pages drawn.
+int printFaces(QtPrinterService &printer, int first, int last)
+{
+    int pages = 1;
+    printer.setFontSize(12);
+    for (int face = first; face < last; ++face) {
+        if (face > first && (face - first) % kFacesPerPage == 0) {
+            if (!printer.NewPage())
+                return -1;
+            ++pages;
+        }
+        printer.setFontName(faceName(face));
+        if (!printer.Print(faceName(face) + u" : portez ce vieux whisky au juge blond"_s))
+            return -1;
+    }
+    return pages;
+}
+
+long statusKb(const char *field)
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QString text = QString::fromLatin1(status.readAll());
+    return text.section(QLatin1String(field) + u':', 1).trimmed().section(u' ', 0, 0).toLong();
+}
+
+// How far the resident memory rose above its level before printing the faces to a PDF file.
+long printingPeakKb(int first, int last)
+{
+    QFile clearRefs(u"/proc/self/clear_refs"_s);
+    // Writing 5 starts the peak afresh from the present resident memory.
+    if (!clearRefs.open(QIODevice::WriteOnly) || clearRefs.write("5") != 1)
+        return -1;
+    clearRefs.close();
+    const long before = statusKb("VmRSS");
+    QTemporaryDir dir;
+    QtPrinterService printer(dir.path());
+    if (printFaces(printer, first, last) < 0 || !printer.EndDoc())
+        return -1;
+    return statusKb("VmHWM") - before;
+}
+
+} // namespace
+
+class TestPrintMemory : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A part holds 200 faces at most: printing four times as many faces takes hardly more
+    // memory than one part's, where a document in one piece would take four times as much.
+    void peakMemoryDoesNotGrowWithTheFaces()
+    {
+        QVERIFY(printingPeakKb(0, 20) >= 0); // Qt's own start-up, paid once
+        const long onePart = printingPeakKb(0, 200);
+        const long fourParts = printingPeakKb(200, kFaces);
+        QVERIFY(onePart > 0);
+        QVERIFY2(fourParts < onePart * 3 / 2,
+            qPrintable(u"one part: %1 kB, four: %2 kB"_s.arg(onePart).arg(fourParts)));
+    }
+
+    void documentEndsWholeOrAbsent_data()
+    {
+        QTest::addColumn<int>("faces");
+        QTest::addColumn<bool>("ended");
+        QTest::newRow("one part ended is one file with every page") << 150 << true;
+        QTest::newRow("three parts ended are one file with every page") << 450 << true;
+        QTest::newRow("two parts dropped leave no file") << 250 << false;
+    }
+
+    void documentEndsWholeOrAbsent()
+    {
+        QFETCH(int, faces);
+        QFETCH(bool, ended);
+        QTemporaryDir dir;
+        QtPrinterService printer(dir.path());
+        const int pages = printFaces(printer, 0, faces);
+        QVERIFY(pages > 0);
+        if (!ended)
+            printer.AbortDoc();
+        else
+            QVERIFY(printer.EndDoc());
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files.size(), ended ? 1 : 0);
+        if (!ended)
+            return;
+        QCOMPARE(pdfPages(printer.lastPdfFile()), pages);
+        QProcess text;
+        text.start(u"pdftotext"_s, { printer.lastPdfFile(), u"-"_s });
+        QVERIFY(text.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        qsizetype at = 0;
+        for (int face = 0; face < faces && at >= 0; ++face)
+            at = printed.indexOf(faceName(face), at);
+        QVERIFY2(at >= 0, "a face's line is missing or out of order");
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // The font system and CUPS read these once, when first used: before the application.
+    QTemporaryDir fonts;
+    if (!fonts.isValid() || !writeFontSet(fonts.path())) {
+        qCritical("could not write the test's font set");
+        return 2;
+    }
+    qputenv("FONTCONFIG_FILE", QFile::encodeName(fonts.path() + u"/fonts.conf"_s));
+    qputenv("CUPS_SERVER", "/nonexistent");
+    QGuiApplication app(argc, argv);
+    TestPrintMemory test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_printmemory.moc"
