@@ -195,32 +195,6 @@ private Q_SLOTS:
         QCOMPARE(layout.print(kWhen, QLocale::c()), entries > 0);
         QCOMPARE(printer.pagesEnded(), printed);
     }
-
-    void progressBars_data()
-    {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<QList<float>>("estimateBar");
-        QTest::addColumn<QList<float>>("printingBar");
-        QTest::newRow("three entries: a third of each bar an entry, short of full")
-            << 3 << QList<float> { 0, 1200, 2400 } << QList<float> { 0, 1045, 2090 };
-        QTest::newRow("one entry: the bars stay empty")
-            << 1 << QList<float> { 0 } << QList<float> { 0 };
-    }
-    void progressBars()
-    {
-        QFETCH(int, entries);
-        QFETCH(QList<float>, estimateBar);
-        QFETCH(QList<float>, printingBar);
-        ScriptedPrinter printer;
-        const CatalogueLayout layout(printer, numberedEntries(entries), namesOnly());
-        QList<float> estimateWidths;
-        QList<float> printingWidths;
-        QVERIFY(layout.Nb_Pages([&estimateWidths](float width) { estimateWidths << width; }));
-        QVERIFY(layout.print(
-            kWhen, QLocale::c(), [&printingWidths](float width) { printingWidths << width; }));
-        QCOMPARE(estimateWidths, estimateBar);
-        QCOMPARE(printingWidths, printingBar);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCatalogueLayout)
