@@ -1,6 +1,7 @@
 // The font census and the faces the printer service draws, on a font set of the test's own:
 // Liberation Sans from three foundries (one of them italic only, one with a blank inside its
 // name), Liberation Serif, and DejaVu Sans with its condensed sub-family.
+#include "FontSetMain.h"
 #include "platform/FontCensus.h"
 #include "platform/QtPrinterService.h"
 
@@ -142,17 +143,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    // The font system and CUPS read these once, when first used: before the application.
-    QTemporaryDir fonts;
-    if (!fonts.isValid() || !writeFontSet(fonts.path())) {
-        qCritical("could not write the test's font set");
-        return 2;
-    }
-    qputenv("FONTCONFIG_FILE", QFile::encodeName(fonts.path() + u"/fonts.conf"_s));
-    qputenv("CUPS_SERVER", "/nonexistent");
-    QGuiApplication app(argc, argv);
-    TestFontCensus test;
-    return QTest::qExec(&test, argc, argv);
+    return runAmongFontSet<TestFontCensus>(argc, argv, writeFontSet);
 }
 
 #include "tst_fontcensus.moc"

@@ -1,9 +1,9 @@
 // A document of many faces, drawn in parts: one whole file or none, and memory bounded by a
 // part's faces. The faces are links to one font file, each given a family of its own when
 // fontconfig scans it, so that every face is a file of its own to Qt and its PDF engine.
-#include "platform/QtPrinterService.h"
-
+#include "FontSetMain.h"
 #include "PdfFiles.h"
+#include "platform/QtPrinterService.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -141,17 +141,7 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    // The font system and CUPS read these once, when first used: before the application.
-    QTemporaryDir fonts;
-    if (!fonts.isValid() || !writeFontSet(fonts.path())) {
-        qCritical("could not write the test's font set");
-        return 2;
-    }
-    qputenv("FONTCONFIG_FILE", QFile::encodeName(fonts.path() + u"/fonts.conf"_s));
-    qputenv("CUPS_SERVER", "/nonexistent");
-    QGuiApplication app(argc, argv);
-    TestPrintMemory test;
-    return QTest::qExec(&test, argc, argv);
+    return runAmongFontSet<TestPrintMemory>(argc, argv, writeFontSet);
 }
 
 #include "tst_printmemory.moc"
