@@ -1,6 +1,7 @@
 #include "platform/QtPrinterService.h"
 
 #include "platform/DocumentFile.h"
+#include "platform/FaceLoading.h"
 #include "platform/FontCensus.h"
 #include "platform/FontFaces.h"
 #include "platform/MetricsCache.h"
@@ -376,6 +377,7 @@ bool QtPrinterService::Print(const QString &text)
         m_painter.save();
         m_painter.scale(scale, scale);
         m_painter.setFont(font);
+        const FaceLoadingWithoutMatch drawingOnly;
         m_painter.drawText(QPointF(0, top / scale + line.ascentPerPoint * font.pointSizeF()), text);
         m_painter.restore();
     }
