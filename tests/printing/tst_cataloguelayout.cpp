@@ -33,21 +33,6 @@ QStringList numberedEntries(int count)
     return entries;
 }
 
-// The entries (by their place in the list) whose name line comes right after a page break.
-QList<int> entriesOpeningAPage(const QStringList &log)
-{
-    QList<int> opening;
-    int entry = -1;
-    for (qsizetype i = 0; i < log.size(); ++i) {
-        if (!log[i].startsWith(u"print:Arial|12||"_s))
-            continue;
-        ++entry;
-        if (log.value(i - 1) == u"newpage"_s)
-            opening.append(entry);
-    }
-    return opening;
-}
-
 } // namespace
 
 class TestCatalogueLayout : public QObject
@@ -61,10 +46,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("spacing");
         QTest::addColumn<bool>("numbers");
         QTest::addColumn<QStringList>("printed");
-        QTest::newRow("names alone follow the header and a blank line")
-            << false << false << false
-            << QStringList { u"print:Arial|15|bi|Cat"_s, u"print:Arial|10||"_s,
-                   u"print:Arial|12||Alpha"_s, u"print:Arial|12||Beta Sans"_s, u"enddoc"_s };
         QTest::newRow("each name is followed by its samples in its own font")
             << true << false << false
             << QStringList { u"print:Arial|15|bi|Cat"_s, u"print:Arial|10||"_s,
@@ -93,61 +74,6 @@ private Q_SLOTS:
         QCOMPARE(printer.log, printed);
     }
 
-    void headerLine_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("date");
-        QTest::addColumn<bool>("time");
-        QTest::addColumn<QString>("header");
-        QTest::newRow("the text alone") << u"Cat"_s << false << false << u"Cat"_s;
-        QTest::newRow("the date after the text")
-            << u"Cat"_s << true << false << u"Cat le 5 décembre 2026"_s;
-        QTest::newRow("the time after the text") << u"Cat"_s << false << true << u"Cat à 9:05:07"_s;
-        QTest::newRow("no text: the date and time keep their leading blank")
-            << QString() << true << true << u" le 5 décembre 2026 à 9:05:07"_s;
-    }
-    void headerLine()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, date);
-        QFETCH(bool, time);
-        QFETCH(QString, header);
-        CatalogueOptions options = namesOnly();
-        options.TexteEnTete = text;
-        options.AvecDate = date;
-        options.AvecHeure = time;
-        ScriptedPrinter printer;
-        const CatalogueLayout layout(printer, { u"1 Alpha"_s }, options);
-        QCOMPARE(layout.headerText(kWhen, QLocale(QLocale::French)), header);
-    }
-
-    void pageBreaks_data()
-    {
-        QTest::addColumn<bool>("samples");
-        QTest::addColumn<double>("pageHeight");
-        QTest::addColumn<QList<int>>("opening");
-        // Under the header's 500 twips: name blocks of 240, or 800 with two 14-point samples.
-        QTest::newRow("a block one twip too tall goes to the next page")
-            << false << 979.0 << QList<int> { 1 };
-        QTest::newRow("a block ending on the page's edge stays on it")
-            << true << 1300.0 << QList<int> { 1 };
-        QTest::newRow("a block taller than the page gets a page of its own")
-            << true << 700.0 << QList<int> { 0, 1 };
-    }
-    void pageBreaks()
-    {
-        QFETCH(bool, samples);
-        QFETCH(double, pageHeight);
-        QFETCH(QList<int>, opening);
-        CatalogueOptions options = namesOnly();
-        options.AvecExemple = samples;
-        ScriptedPrinter printer;
-        printer.pageHeight = pageHeight;
-        const QStringList entries { u"1 Alpha"_s, u"2 Beta"_s };
-        QVERIFY(CatalogueLayout(printer, entries, options).print(kWhen, QLocale::c()));
-        QCOMPARE(entriesOpeningAPage(printer.log), opening);
-    }
-
     void estimateAgainstPrintedPages_data()
     {
         QTest::addColumn<int>("entries");
@@ -161,8 +87,6 @@ private Q_SLOTS:
             << 3 << false << false << 12.0 << 1220.0 << qint64(1) << 1;
         QTest::newRow("names one twip taller than the page")
             << 3 << false << false << 12.0 << 1219.0 << qint64(2) << 2;
-        QTest::newRow("samples that fill the page exactly")
-            << 2 << true << false << 12.0 << 1940.0 << qint64(1) << 1;
         QTest::newRow("a spacing line after the last entry is counted, never printed")
             << 2 << false << true << 12.0 << 1300.0 << qint64(2) << 1;
         QTest::newRow("forty thousand blocks taller than the page, one page each")
