@@ -11,6 +11,7 @@
 #include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"
 
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
 #include <QScopeGuard>
@@ -65,6 +66,16 @@ QAction *menuEntry(const QMenu *menu, const QString &text)
 }
 
 } // namespace
+
+// Stands for the desktop's viewer.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+};
 
 class TestCupsPrint : public QObject
 {
@@ -237,6 +248,38 @@ private Q_SLOTS:
         QCOMPARE(m_messages.asked.size(), 1);
         QCOMPARE(m_messages.asked[0].text, kFailure);
         QVERIFY(!QFileInfo::exists(m_programDir->path())); // no half file, no folder made
+    }
+
+    void ouvrirShowsTheFile_data()
+    {
+        QTest::addColumn<bool>("viewer");
+        QTest::newRow("the desktop's viewer is handed the file") << true;
+        QTest::newRow("without a program that opens it, the user is told") << false;
+    }
+    void ouvrirShowsTheFile()
+    {
+        QFETCH(bool, viewer);
+        if (!m_jobs.isEmpty())
+            QSKIP("a printer exists: catalogues go to it");
+        OpenedUrls opened;
+        if (viewer)
+            QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
+        const QByteArray path = qgetenv("PATH");
+        if (!viewer)
+            qputenv("PATH", QFile::encodeName(m_programDir->path()));
+        const auto restore = qScopeGuard([&path] {
+            QDesktopServices::unsetUrlHandler(u"file"_s);
+            qputenv("PATH", path);
+        });
+        m_messages.answers = { MessageBoxes::Open };
+        openDialog();
+        clickImprimer();
+        const QString file = m_printer->lastPdfFile();
+        QVERIFY(QDir::isAbsolutePath(file));
+        QCOMPARE(opened.urls, viewer ? QList<QUrl> { QUrl::fromLocalFile(file) } : QList<QUrl>());
+        QCOMPARE(m_messages.asked.size(), viewer ? 1 : 2);
+        QCOMPARE(m_messages.asked.value(1).text,
+            viewer ? QString() : u"Aucun programme ne peut ouvrir le fichier\n"_s + file);
     }
 
     void queueFault_data()

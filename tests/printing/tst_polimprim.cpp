@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QLabel>
+#include <QTimer>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -276,6 +277,26 @@ private Q_SLOTS:
         QCOMPARE(printer.log.count(u"abort"_s), 1);
         QCOMPARE(printer.log.last(), u"abort"_s);
         QCOMPARE(printer.pagesEnded(), 0);
+    }
+
+    // As a user does it: the main window's print command, options and size typed, Fermer.
+    void openedFromTheMainWindow()
+    {
+        m_h->printer.pageHeight = 1000;
+        QString count;
+        QTimer::singleShot(0, this, [&] {
+            m_dialog = m_h->ppal()->findChild<PolImprim *>();
+            QVERIFY(m_dialog);
+            QVERIFY(m_dialog->isVisible());
+            button(u"Option_LC1"_s)->click();
+            typeInto(u"Taille_Police"_s, u"5"_s);
+            count = control<QLabel>(u"Estim_Pages"_s)->text();
+            closeDialog();
+        });
+        QTest::mouseClick(m_h->find<VkCommand>(u"Imprimer"_s), Qt::LeftButton);
+        // Header 500 twips, blocks of 240 + 2 x 100: one under the header, two on later pages.
+        QCOMPARE(count, u"3"_s);
+        QVERIFY(m_h->readIni().contains("[TaillePolice]\r\nTaille=5\r\n"));
     }
 };
 
