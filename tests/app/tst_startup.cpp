@@ -1,14 +1,19 @@
+// Start-up on the whole program: the font list, the settings file, where the keyboard starts,
+// what a screen reader hears, and quitting.
 #include "Harness.h"
-#include "app/TextHelpers.h"
+#include "app/PolCharge.h"
 #include "platform/Controls.h"
+#include "printing/PolImprim.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QFontInfo>
 #include <QLabel>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTranslator>
 #include <algorithm>
-#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -27,7 +32,49 @@ Q_DECLARE_METATYPE(Shown)
 class TestStartup : public QObject
 {
     Q_OBJECT
+    Harness m_started; // one program for the cases that only look at it
+
 private Q_SLOTS:
+    void initTestCase() { m_started.start({ u"Arial"_s, u"Times New Roman"_s }); }
+
+    // First of all: the keyboard starts in the complete list, whose focus handler shows its sample.
+    void completeListHasTheFocusAtStart()
+    {
+        auto *pane = m_started.find<VkFrame>(u"Cadre_Exemple0"_s);
+        const QString shown = pane->Caption();
+        pane->setCaption(u"pas encore"_s);
+        m_started.ppal()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_started.ppal()));
+        QCOMPARE(QApplication::focusWidget(), m_started.find<VbListBox>(u"Liste0"_s));
+        QCOMPARE(pane->Caption(), shown);
+    }
+
+    // Every control has a name, and no two of a window read the same.
+    void everyControlIsToldApart_data()
+    {
+        QTest::addColumn<QWidget *>("window");
+        QTest::newRow("the loading window") << static_cast<QWidget *>(m_started.app->polCharge());
+        QTest::newRow("the main window") << static_cast<QWidget *>(m_started.ppal());
+        QTest::newRow("the print dialog") << static_cast<QWidget *>(m_started.app->polImprim());
+    }
+
+    void everyControlIsToldApart()
+    {
+        QFETCH(QWidget *, window);
+        QSet<QString> heard;
+        for (QWidget *widget : window->findChildren<QWidget *>()) {
+            const QString name = widget->objectName();
+            if (name.isEmpty() || name.startsWith(u"qt_"_s) || widget->window() != window)
+                continue;
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+            QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(name));
+            const QString said = accessible->text(QAccessible::Name) + u" / "_s
+                + accessible->text(QAccessible::Description);
+            QVERIFY2(!heard.contains(said), qPrintable(name + u": "_s + said));
+            heard << said;
+        }
+    }
+
     // The fonts are named "Font 0000", "font 0001"...: the letter case alternates so that a
     // case-sensitive sort shows.
     void loadsAndNumbersTheFonts_data()
@@ -37,8 +84,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("last");
         QTest::newRow("a thousand fonts end on one wider number")
             << 1000 << u"001 Font 0000"_s << u"1000 font 0999"_s;
-        QTest::newRow("523 fonts are numbered on three digits")
-            << 523 << u"001 Font 0000"_s << u"523 Font 0522"_s;
         QTest::newRow("no font leaves Ajouter disabled") << 0 << QString() << QString();
     }
 
@@ -125,23 +170,6 @@ private Q_SLOTS:
         QCOMPARE(h.find<VbCheckBox>(u"Gras0"_s)->Value(), 0);
         QCOMPARE(h.find<VbComboBox>(u"Taille_Exemple0"_s)->Text(), u"18"_s);
         QVERIFY(h.messages.asked.isEmpty());
-    }
-
-    void leadingNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("number");
-        constexpr double kLargest = std::numeric_limits<double>::max();
-        QTest::newRow("&H is hexadecimal") << u"&H1F"_s << 31.0;
-        QTest::newRow("D is an exponent as E is") << u"1D3"_s << 1000.0;
-        QTest::newRow("an exponent too large gives the largest number") << u"1e999"_s << kLargest;
-    }
-
-    void leadingNumber()
-    {
-        QFETCH(QString, text);
-        QFETCH(double, number);
-        QCOMPARE(TextHelpers::leadingNumber(text), number);
     }
 
     // The close box and Quitter ask first; the owner, not the window, ends the program.

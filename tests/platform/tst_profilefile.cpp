@@ -1,3 +1,4 @@
+#include "Files.h"
 #include "platform/ProfileFile.h"
 
 #include <QDeadlineTimer>
@@ -12,12 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray bytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // The round first, so that a number read tells it; then texts of two lengths by turns.
 QString valueFor(qint64 round)
@@ -77,11 +72,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Typovise.ini"_s);
-        QFile f(path);
-        QVERIFY(before.isNull() || (f.open(QIODevice::WriteOnly) && f.write(before) >= 0));
-        f.close();
+        QVERIFY(before.isNull() || writeFileBytes(path, before));
         QVERIFY(ProfileFile::writeString(path, u"En-Tête", u"k", value));
-        QCOMPARE(bytes(path), after);
+        QCOMPARE(fileBytes(path), after);
         QCOMPARE(ProfileFile::readString(path, u"en-tête", u"K", {}), value);
     }
 
@@ -92,9 +85,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Typovise.ini"_s);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytesFor(0)) > 0);
-        f.close();
+        QVERIFY(writeFileBytes(path, bytesFor(0)));
         QRandomGenerator random(20261207);
         for (int kill = 0; kill < 200; ++kill) {
             const qint64 before = roundIn(path);
@@ -107,7 +98,8 @@ private Q_SLOTS:
             QCOMPARE(writer.state(), QProcess::Running); // a failed write ends it
             writer.kill();
             QVERIFY(writer.waitForFinished());
-            QVERIFY2(bytes(path) == bytesFor(roundIn(path)), qPrintable(u"kill %1"_s.arg(kill)));
+            QVERIFY2(
+                fileBytes(path) == bytesFor(roundIn(path)), qPrintable(u"kill %1"_s.arg(kill)));
         }
     }
 

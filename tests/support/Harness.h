@@ -1,6 +1,7 @@
 // The whole program in-process on scripted services, in its own program directory.
 #pragma once
 
+#include "Files.h"
 #include "ScriptedMessages.h"
 #include "ScriptedPrinter.h"
 #include "app/Typovise.h"
@@ -18,19 +19,24 @@ struct Harness
     std::unique_ptr<Typovise> app;
 
     QString iniPath() const { return dir.filePath(QStringLiteral("Typovise.ini")); }
-    void writeIni(const QByteArray &bytes) const
+    void writeIni(const QByteArray &bytes) const { QVERIFY(writeFileBytes(iniPath(), bytes)); }
+    QByteArray readIni() const { return fileBytes(iniPath()); }
+    void start()
     {
-        QFile file(iniPath());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        app = std::make_unique<Typovise>(printer, messages, dir.path());
+        app->demarrer();
     }
-    QByteArray readIni() const
+    void start(const QStringList &fonts)
     {
-        QFile file(iniPath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        printer.fonts = fonts;
+        start();
     }
-    void start() { (app = std::make_unique<Typovise>(printer, messages, dir.path()))->demarrer(); }
-    void start(const QStringList &fonts) { printer.fonts = fonts, start(); }
-    void restart() { app.reset(), start(); } // on the same settings file
+    // On the same settings file.
+    void restart()
+    {
+        app.reset();
+        start();
+    }
     PolPpal *ppal() const { return app->polPpal(); }
     template <typename T> T *find(const QString &name) const
     {

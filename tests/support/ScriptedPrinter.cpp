@@ -1,5 +1,12 @@
 #include "ScriptedPrinter.h"
 
+QString ScriptedPrinter::Fonts(int i)
+{
+    if (onFontQuery)
+        onFontQuery(i);
+    return fonts.value(i);
+}
+
 bool ScriptedPrinter::Print(const QString &text)
 {
     if (printCalls++ == failPrintAt)
@@ -28,12 +35,14 @@ bool ScriptedPrinter::EndDoc()
         return false;
     log << u"enddoc"_qs;
     m_pagesInEndedDocs += m_pagesInDoc;
-    m_pagesInDoc = 0, m_y = 0;
+    m_pagesInDoc = 0;
+    m_y = 0;
     return true;
 }
 
 void ScriptedPrinter::AbortDoc()
 {
     log << u"abort"_qs;
-    m_pagesInDoc = 0, m_y = 0;
+    m_pagesInDoc = 0;
+    m_y = 0;
 }

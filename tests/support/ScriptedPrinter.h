@@ -18,7 +18,6 @@ public:
     };
 
     QStringList fonts;
-    std::function<void()> onFontCount; // before each count is given
     std::function<void(int)> onFontQuery; // before the name of font i is given
     std::function<double(const Font &, const QString &)> height // twips per line
         = [](const Font &f, const QString &) { return f.size * 20.0; };
@@ -29,8 +28,8 @@ public:
     int printCalls = 0;
     Font current;
 
-    int FontCount() override { return onFontCount ? onFontCount() : void(), int(fonts.size()); }
-    QString Fonts(int i) override { return onFontQuery ? onFontQuery(i) : void(), fonts.value(i); }
+    int FontCount() override { return int(fonts.size()); }
+    QString Fonts(int i) override;
     void setFontName(const QString &name) override { current.name = name; }
     void setFontSize(double points) override { current.size = usableSize(points); }
     void setFontBold(bool bold) override { current.bold = bold; }
