@@ -123,7 +123,6 @@ if [ "$cups_ready" -eq 1 ]; then
     export TYPOVISE_CUPS_OUTPUT="$work/jobs"
     export TYPOVISE_CUPS_FAULT_QUEUE=TypoviseFaults
     export TYPOVISE_CUPS_FAULT_OUTPUT="$work/faultjobs"
-    export TYPOVISE_CUPSD_CONTROL="$work/cupsd-control"
 elif [ "${TYPOVISE_SKIP_CUPS:-0}" = 1 ]; then
     echo "cupsd could not start: the CUPS printing tests will be skipped" >&2
     unset CUPS_SERVER
