@@ -10,10 +10,17 @@
 #include FT_TRUETYPE_TABLES_H
 #include FT_TRUETYPE_TAGS_H
 
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <latch>
 #include <limits>
 #include <memory>
+#include <thread>
+#include <vector>
 
 struct FontFaces::Registration
 {
@@ -262,6 +269,11 @@ std::optional<bool> FontFaces::wholePixels(const Face &face, double pixelSize) c
     // Qt does not hint a scaled screen: nothing is rounded there.
     if (qGuiApp && qGuiApp->devicePixelRatio() != 1.0)
         return false;
+    return hintedToWholePixels(face, pixelSize);
+}
+
+std::optional<bool> FontFaces::hintedToWholePixels(const Face &face, double pixelSize)
+{
     std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> request(
         FcPatternCreate(), &FcPatternDestroy);
     if (!request)
@@ -296,8 +308,14 @@ std::optional<FontFaces::Line> FontFaces::measure(
             return std::nullopt;
         m_library = library;
     }
+    return measureWith(m_library, face, pixelSize, wholePixels);
+}
+
+std::optional<FontFaces::Line> FontFaces::measureWith(
+    void *library, const Face &face, double pixelSize, bool wholePixels)
+{
     FT_Face ftFace = nullptr;
-    if (FT_New_Face(static_cast<FT_Library>(m_library), face.file.constData(), face.index, &ftFace)
+    if (FT_New_Face(static_cast<FT_Library>(library), face.file.constData(), face.index, &ftFace)
         != 0) {
         return std::nullopt;
     }
@@ -378,4 +396,51 @@ std::optional<FontFaces::Line> FontFaces::measure(
     if (!(line.height > 0))
         return std::nullopt;
     return line;
+}
+
+std::optional<QList<std::optional<FontFaces::Line>>> FontFaces::measureAll(
+    const QList<Face> &faces, double pixelSize, const std::function<bool()> &keepGoing) const
+{
+    QList<std::optional<Line>> lines(faces.size());
+    if (faces.isEmpty())
+        return lines;
+    // Each thread writes its own entries only, through a pointer that never detaches the list.
+    std::optional<Line> *const out = lines.data();
+    const bool screenScaled = qGuiApp && qGuiApp->devicePixelRatio() != 1.0;
+    std::atomic<qsizetype> next = 0;
+    std::atomic<bool> stop = false;
+    // Twice the cores: while some threads wait for the disk, the others read what came.
+    const int threadCount = int(std::clamp<qsizetype>(
+        std::min<qsizetype>(2 * QThread::idealThreadCount(), faces.size()), 1, 8));
+    std::latch finished(threadCount);
+    auto work = [&] {
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) == 0) {
+            for (qsizetype i = next++; i < faces.size() && !stop; i = next++) {
+                const auto rounded = screenScaled ? std::optional(false)
+                                                  : hintedToWholePixels(faces[i], pixelSize);
+                if (rounded)
+                    out[i] = measureWith(library, faces[i], pixelSize, *rounded);
+            }
+            FT_Done_FreeType(library);
+        } else {
+            stop = true;
+        }
+        finished.count_down();
+    };
+    std::vector<std::thread> threads;
+    threads.reserve(threadCount);
+    for (int t = 0; t < threadCount; ++t)
+        threads.emplace_back(work);
+    // The calling thread keeps the windows alive meanwhile, and may call the work off.
+    while (!finished.try_wait()) {
+        if (keepGoing && !keepGoing())
+            stop = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    if (stop)
+        return std::nullopt;
+    return lines;
 }

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Where each family's regular upright face lives on disk, so that its line can be measured
@@ -51,7 +52,17 @@ public:
     // when fontconfig leaves the choice to the desktop.
     std::optional<bool> wholePixels(const Face &face, double pixelSize) const;
 
+    // The lines of many faces at one pixel size, as measure() and wholePixels() give them, read
+    // on a few threads at once: thousands of faces seen for the first time are mostly the disk
+    // and fontconfig's rules, which need no lock of Qt's. keepGoing runs on the calling thread
+    // while the others work; once it says no, they stop and nothing is given.
+    std::optional<QList<std::optional<Line>>> measureAll(
+        const QList<Face> &faces, double pixelSize, const std::function<bool()> &keepGoing) const;
+
 private:
+    static std::optional<bool> hintedToWholePixels(const Face &face, double pixelSize);
+    static std::optional<Line> measureWith(
+        void *library, const Face &face, double pixelSize, bool wholePixels);
     struct Registration;
     void readFontList();
 

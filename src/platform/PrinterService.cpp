@@ -23,6 +23,14 @@ void PrinterService::setPreviewTarget(QPrinter *target)
     Q_UNUSED(target);
 }
 
+void PrinterService::prepareFonts(qsizetype count, const std::function<QString(qsizetype)> &nameAt,
+    const std::function<bool()> &keepGoing)
+{
+    Q_UNUSED(count);
+    Q_UNUSED(nameAt);
+    Q_UNUSED(keepGoing);
+}
+
 QString PrinterService::destinationText() const
 {
     return {};

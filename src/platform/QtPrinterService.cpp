@@ -168,10 +168,38 @@ std::optional<QtPrinterService::FaceMetrics> QtPrinterService::measureFaceFiles(
     const auto line = faceFilesLine(points);
     if (!line)
         return std::nullopt;
+    return faceMetrics(*line, points);
+}
+
+QtPrinterService::FaceMetrics QtPrinterService::faceMetrics(
+    const MetricsCache::Line &line, double points) const
+{
     FaceMetrics measured;
-    measured.heightPerPoint = toTwips(line->height) / points;
-    measured.ascentPerPoint = line->ascent / points;
+    measured.heightPerPoint = toTwips(line.height) / points;
+    measured.ascentPerPoint = line.ascent / points;
     return measured;
+}
+
+// The line of a font whose faces Qt chooses among: certain only when they all agree, and a
+// face that its file cannot give leaves it to Qt.
+std::optional<MetricsCache::Line> QtPrinterService::agreedLine(
+    const QList<std::optional<MetricsCache::Line>> &lines)
+{
+    if (lines.isEmpty())
+        return std::nullopt;
+    for (const auto &line : lines) {
+        if (!line || line->height <= 0 || line->ascent != lines.first()->ascent
+            || line->height != lines.first()->height) {
+            return std::nullopt;
+        }
+    }
+    return lines.first();
+}
+
+// The size Qt gives a face: its points on the device, to a whole pixel.
+static double facePixelSize(double points, int dpi)
+{
+    return std::round(std::floor(points * dpi / 72.0 * 100 + 0.5) / 100);
 }
 
 std::optional<MetricsCache::Line> QtPrinterService::faceFilesLine(double points)
@@ -181,17 +209,15 @@ std::optional<MetricsCache::Line> QtPrinterService::faceFilesLine(double points)
     const QList<FontFaces::Face> faces = m_faces->regularFaces(installedFamily(m_choice.name));
     if (faces.isEmpty())
         return std::nullopt;
-    // The size Qt gives the face: its points on the device, to a whole pixel.
     const int dpi = m_printer->logicalDpiY();
-    const double pixelSize = std::round(std::floor(points * dpi / 72.0 * 100 + 0.5) / 100);
-    std::optional<MetricsCache::Line> agreed;
+    const double pixelSize = facePixelSize(points, dpi);
+    QList<std::optional<MetricsCache::Line>> lines;
     for (const FontFaces::Face &face : faces) {
-        const auto line = faceFileLine(face, dpi, pixelSize);
-        if (!line || (agreed && (agreed->ascent != line->ascent || agreed->height != line->height)))
+        lines.append(faceFileLine(face, dpi, pixelSize));
+        if (!lines.last())
             return std::nullopt;
-        agreed = line;
     }
-    return agreed;
+    return agreedLine(lines);
 }
 
 std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
@@ -215,6 +241,80 @@ std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
     if (line->height <= 0)
         return std::nullopt;
     return line;
+}
+
+void QtPrinterService::prepareFonts(qsizetype count,
+    const std::function<QString(qsizetype)> &nameAt, const std::function<bool()> &keepGoing)
+{
+    // Only the regular faces are read from their files; the others Qt measures as they come.
+    if (m_choice.bold || m_choice.italic)
+        return;
+    const int dpi = m_printer->logicalDpiY();
+    const double pixelSize = facePixelSize(kMeasuringPoints, dpi);
+    struct Font
+    {
+        FontChoice choice;
+        QList<qsizetype> faces; // into keys and lines
+    };
+    QList<Font> fonts;
+    QList<MetricsCache::Key> keys;
+    QList<std::optional<MetricsCache::Line>> lines; // known, or to be measured when empty
+    QList<FontFaces::Face> toMeasure;
+    QList<qsizetype> measuredInto;
+    QHash<QByteArray, qsizetype> faceAt;
+    QSet<FontChoice> listed;
+    FontChoice choice = m_choice;
+    choice.size = kMeasuringPoints;
+    for (qsizetype i = 0; i < count; ++i) {
+        // A font measured before in this session is not measured again.
+        choice.name = nameAt(i);
+        if (m_metrics.contains(choice) || listed.contains(choice))
+            continue;
+        listed.insert(choice);
+        Font font { choice, {} };
+        bool readable = true;
+        for (const FontFaces::Face &face : m_faces->regularFaces(installedFamily(choice.name))) {
+            const QByteArray id
+                = face.file + '\0' + QByteArray::number(face.index) + '\0' + face.family;
+            auto at = faceAt.constFind(id);
+            if (at == faceAt.cend()) {
+                auto key = MetricsCache::keyOf(face.file, face.index, dpi, pixelSize);
+                if (!key) {
+                    readable = false;
+                    break;
+                }
+                key->family = face.family;
+                at = faceAt.insert(id, keys.size());
+                keys.append(*key);
+                lines.append(m_metricsCache->find(*key));
+                if (!lines.last()) {
+                    toMeasure.append(face);
+                    measuredInto.append(*at);
+                }
+            }
+            font.faces.append(*at);
+        }
+        if (readable)
+            fonts.append(font);
+    }
+    const auto measured = m_faces->measureAll(toMeasure, pixelSize, keepGoing);
+    if (!measured)
+        return;
+    for (qsizetype i = 0; i < toMeasure.size(); ++i) {
+        // As one by one: a face its file cannot give is kept as such, not read again.
+        const auto &line = measured->at(i);
+        const qsizetype at = measuredInto.at(i);
+        lines[at] = line ? MetricsCache::Line { line->ascent, line->height } : MetricsCache::Line();
+        m_metricsCache->insert(keys.at(at), *lines.at(at));
+    }
+    // What measuring each font alone would keep; fonts their files cannot tell are left to it.
+    for (const Font &font : std::as_const(fonts)) {
+        QList<std::optional<MetricsCache::Line>> ofFont;
+        for (qsizetype at : font.faces)
+            ofFont.append(lines.at(at));
+        if (const auto line = agreedLine(ofFont))
+            m_metrics.insert(font.choice, faceMetrics(*line, kMeasuringPoints));
+    }
 }
 
 const QString &QtPrinterService::installedFamily(const QString &name)

@@ -48,6 +48,8 @@ public:
     void setFontBold(bool bold) override;
     void setFontItalic(bool italic) override;
     double TextHeight(const QString &text) override;
+    void prepareFonts(qsizetype count, const std::function<QString(qsizetype)> &nameAt,
+        const std::function<bool()> &keepGoing) override;
     double ScaleHeight() override;
     double CurrentY() override;
     bool Print(const QString &text) override;
@@ -137,6 +139,9 @@ private:
     FaceMetrics measureFace(double points);
     // From the files of the faces Qt may load, when they give one line.
     std::optional<FaceMetrics> measureFaceFiles(double points);
+    FaceMetrics faceMetrics(const MetricsCache::Line &line, double points) const;
+    static std::optional<MetricsCache::Line> agreedLine(
+        const QList<std::optional<MetricsCache::Line>> &lines);
     std::optional<MetricsCache::Line> faceFilesLine(double points);
     std::optional<MetricsCache::Line> faceFileLine(
         const FontFaces::Face &face, int dpi, double pixelSize);

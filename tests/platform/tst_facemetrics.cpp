@@ -98,6 +98,52 @@ private Q_SLOTS:
             qPrintable(u"%1 device pixels beyond the rounding for %2"_s.arg(worstExcess)
                            .arg(worstFamily)));
     }
+
+    // Read ahead on several threads, or one by one as the estimate comes to them, each font
+    // gets the same line, and the lines read ahead are kept for the next run.
+    void readAheadGivesTheHeightsOfOneByOne()
+    {
+        QTemporaryDir dir;
+        const QString cache = dir.filePath(u"metrics.cache"_s);
+        const QStringList families = FontCensus::families();
+        QVERIFY(!families.isEmpty());
+        auto ahead = std::make_unique<QtPrinterService>(dir.path(), cache);
+        ahead->setFontSize(12);
+        ahead->prepareFonts(
+            families.size(), [&families](qsizetype i) { return families.at(i); },
+            [] { return true; });
+        QtPrinterService alone(dir.path(), QString());
+        alone.setFontSize(12);
+        for (const QString &family : families) {
+            ahead->setFontName(family);
+            alone.setFontName(family);
+            QCOMPARE(ahead->TextHeight(family), alone.TextHeight(family));
+        }
+        ahead.reset();
+        QtPrinterService nextRun(dir.path(), cache);
+        nextRun.setFontSize(12);
+        for (const QString &family : families) {
+            nextRun.setFontName(family);
+            alone.setFontName(family);
+            QCOMPARE(nextRun.TextHeight(family), alone.TextHeight(family));
+        }
+    }
+
+    // Called off, the reading keeps nothing, so that no face is taken for one its file cannot
+    // give.
+    void readAheadCalledOffKeepsNothing()
+    {
+        QTemporaryDir dir;
+        const QString cache = dir.filePath(u"metrics.cache"_s);
+        const QStringList families = FontCensus::families();
+        {
+            QtPrinterService ahead(dir.path(), cache);
+            ahead.prepareFonts(
+                families.size(), [&families](qsizetype i) { return families.at(i); },
+                [] { return false; });
+        }
+        QVERIFY(!QFile::exists(cache));
+    }
 };
 
 int main(int argc, char **argv)
