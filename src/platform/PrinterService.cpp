@@ -23,11 +23,11 @@ void PrinterService::setPreviewTarget(QPrinter *target)
     Q_UNUSED(target);
 }
 
-void PrinterService::prepareFonts(qsizetype count, const std::function<QString(qsizetype)> &nameAt,
-    const std::function<bool()> &keepGoing)
+void PrinterService::prepareFonts(const QStringList &items,
+    const std::function<QString(const QString &)> &nameOf, const std::function<bool()> &keepGoing)
 {
-    Q_UNUSED(count);
-    Q_UNUSED(nameAt);
+    Q_UNUSED(items);
+    Q_UNUSED(nameOf);
     Q_UNUSED(keepGoing);
 }
 

@@ -36,11 +36,11 @@ public:
     // Height of one line of text in the current font, in twips; a negative value means that
     // the font could not be measured. Measuring opens no document.
     virtual double TextHeight(const QString &text) = 0;
-    // The count fonts about to be measured in the current style, named by nameAt, so that a
-    // service may read them all at once, ahead; keepGoing is called meanwhile and may call that
-    // off. Measuring afterwards gives the same heights either way. The names are asked for only
-    // by a service that reads ahead.
-    virtual void prepareFonts(qsizetype count, const std::function<QString(qsizetype)> &nameAt,
+    // The fonts of a list's items (nameOf gives an item's font) about to be measured in the
+    // current style, so that a service may read them all at once, ahead; keepGoing is called
+    // meanwhile and may call that off. Measuring afterwards gives the same heights either way.
+    virtual void prepareFonts(const QStringList &items,
+        const std::function<QString(const QString &)> &nameOf,
         const std::function<bool()> &keepGoing);
     virtual double ScaleHeight() = 0;
     virtual double CurrentY() = 0;

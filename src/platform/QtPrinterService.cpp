@@ -243,9 +243,13 @@ std::optional<MetricsCache::Line> QtPrinterService::faceFileLine(
     return line;
 }
 
-void QtPrinterService::prepareFonts(qsizetype count,
-    const std::function<QString(qsizetype)> &nameAt, const std::function<bool()> &keepGoing)
+void QtPrinterService::prepareFonts(const QStringList &items,
+    const std::function<QString(const QString &)> &nameOf, const std::function<bool()> &keepGoing)
 {
+    // Each estimate of the same list asks again: once is enough, and comparing a list with
+    // itself costs nothing.
+    if (items == m_preparedItems)
+        return;
     // Only the regular faces are read from their files; the others Qt measures as they come.
     if (m_choice.bold || m_choice.italic)
         return;
@@ -265,9 +269,9 @@ void QtPrinterService::prepareFonts(qsizetype count,
     QSet<FontChoice> listed;
     FontChoice choice = m_choice;
     choice.size = kMeasuringPoints;
-    for (qsizetype i = 0; i < count; ++i) {
+    for (const QString &item : items) {
         // A font measured before in this session is not measured again.
-        choice.name = nameAt(i);
+        choice.name = nameOf(item);
         if (m_metrics.contains(choice) || listed.contains(choice))
             continue;
         listed.insert(choice);
@@ -300,6 +304,7 @@ void QtPrinterService::prepareFonts(qsizetype count,
     const auto measured = m_faces->measureAll(toMeasure, pixelSize, keepGoing);
     if (!measured)
         return;
+    m_preparedItems = items;
     for (qsizetype i = 0; i < toMeasure.size(); ++i) {
         // As one by one: a face its file cannot give is kept as such, not read again.
         const auto &line = measured->at(i);
@@ -674,4 +679,5 @@ void QtPrinterService::useNewDestination()
     m_scaleHeight = -1;
     m_metrics.clear();
     m_sizedMetrics.clear();
+    m_preparedItems.clear();
 }

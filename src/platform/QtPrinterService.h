@@ -48,7 +48,8 @@ public:
     void setFontBold(bool bold) override;
     void setFontItalic(bool italic) override;
     double TextHeight(const QString &text) override;
-    void prepareFonts(qsizetype count, const std::function<QString(qsizetype)> &nameAt,
+    void prepareFonts(const QStringList &items,
+        const std::function<QString(const QString &)> &nameOf,
         const std::function<bool()> &keepGoing) override;
     double ScaleHeight() override;
     double CurrentY() override;
@@ -168,6 +169,7 @@ private:
     // By face (the choice at the measuring size): building font metrics on a printer loads
     // the face, which costs far more than the lookup.
     QHash<FontChoice, FaceMetrics> m_metrics;
+    QStringList m_preparedItems; // the list whose fonts were last read ahead
     QHash<FontChoice, LineMetrics> m_sizedMetrics; // the faces measured at each size
     std::unique_ptr<FontFaces> m_faces;
     std::unique_ptr<MetricsCache> m_metricsCache;

@@ -111,10 +111,8 @@ std::optional<qint64> CatalogueLayout::Nb_Pages(
         return std::nullopt;
     HauteurPage += float(measured);
 
-    if (m_options.AvecExemple) {
-        const auto nameAt = [this](qsizetype i) { return fontName(m_entries.at(i)); };
-        m_printer.prepareFonts(n, nameAt, keepGoing);
-    }
+    if (m_options.AvecExemple)
+        m_printer.prepareFonts(m_entries, &CatalogueLayout::fontName, keepGoing);
 
     qint64 NbrePages = 1;
     for (qsizetype i = 0; i < n; ++i) {
