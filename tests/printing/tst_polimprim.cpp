@@ -186,38 +186,22 @@ private Q_SLOTS:
         QCOMPARE(control<QLabel>(u"Estim_Pages"_s)->text(), u"?"_s);
     }
 
-    void pastedHeader_data()
+    // A line break or a lone surrogate in a value is the settings writer's to clean, and its
+    // fuzzer checks that on every run; here, a paste far beyond what a settings line holds.
+    // No stall, and what was saved comes back cut to 254 characters after a restart.
+    void pastedMegabyteOfHeaderComesBackCut()
     {
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("afterRestart");
-        const QString megabyte(1 << 20, u'x');
-        // A line break would split the settings line: it becomes a blank; blanks and tabs
-        // around a value are dropped, as the older program's settings file did.
-        const QString controls = u"\tA\u0001B\nC\rD\u007F\u001B[0m"_s;
-        const QString controlsKept = u"A\u0001B C D\u007F\u001B[0m"_s;
-        const QString loneSurrogates = u"A"_s + QChar(0xD800) + u"B"_s + QChar(0xDC00);
-        QTest::newRow("a megabyte of header is cut to 254 characters")
-            << megabyte << QString(254, u'x');
-        QTest::newRow("control characters in the header") << controls << controlsKept;
-        QTest::newRow("lone surrogates in the header become replacement characters")
-            << loneSurrogates << u"A\uFFFDB\uFFFD"_s;
-    }
-    // No crash, no stall, and what was saved comes back the same after a restart.
-    void pastedHeader()
-    {
-        QFETCH(QString, pasted);
-        QFETCH(QString, afterRestart);
         const QDeadlineTimer deadline(20000);
         openDialog();
         moveFocusTo(u"Texte1"_s);
-        QApplication::clipboard()->setText(pasted);
+        QApplication::clipboard()->setText(QString(1 << 20, u'x'));
         QTest::keyClick(field(u"Texte1"_s), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(field(u"Texte1"_s), Qt::Key_V, Qt::ControlModifier);
         moveFocusTo(u"Ligne_Exemple1"_s);
         closeDialog();
         m_h->restart();
         openDialog();
-        QCOMPARE(field(u"Texte1"_s)->text(), afterRestart);
+        QCOMPARE(field(u"Texte1"_s)->text(), QString(254, u'x'));
         QVERIFY(!deadline.hasExpired());
     }
 
