@@ -136,6 +136,9 @@ public:
 
 Q_SIGNALS:
     void Click();
+
+private:
+    void updateTabStops() const;
 };
 
 // Editable combo box. Change runs on each keystroke and when the program sets the text;

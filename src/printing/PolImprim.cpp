@@ -227,6 +227,8 @@ void PolImprim::createControls()
         QStringLiteral("Entrée ouvre l'aperçu des pages du catalogue"));
     Twips::place(Modele, 82, 420, 3150, 3930);
     connect(Modele, &VbPicture::Click, this, &PolImprim::Modele_Click);
+    // Tab reads the options row by row, as the eye does: the size sits beside the content.
+    setTabOrder(Option_LC[0], Taille_Police);
 
     Porte_Barre = new QFrame(vkFrame1[8]);
     Porte_Barre->setObjectName(QStringLiteral("Porte_Barre"));

@@ -78,6 +78,14 @@ class TestPolImprim : public QObject
         control<QComboBox>(name)->setCurrentIndex(from);
         QTest::keyClick(control(name), Qt::Key_Down);
     }
+    // The control that has the focus, named by the program: a box's own line edit is the box.
+    QString namedFocus() const
+    {
+        QWidget *widget = QApplication::focusWidget();
+        while (widget && (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_")))
+            widget = widget->parentWidget();
+        return widget ? widget->objectName() : QString();
+    }
     QString savedSettings() const
     {
         return QString::fromLatin1(m_h->readIni()).replace(u"\r\n"_s, u"\n"_s);
@@ -261,6 +269,36 @@ private Q_SLOTS:
         QCOMPARE(printer.log.count(u"abort"_s), 1);
         QCOMPARE(printer.log.last(), u"abort"_s);
         QCOMPARE(printer.pagesEnded(), 0);
+    }
+
+    void tabFollowsTheReadingOrder_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QStringList>("stops");
+        const QStringList header { u"Texte1"_s, u"Date_Heure0"_s, u"Date_Heure1"_s,
+            u"Ligne_Exemple1"_s, u"Ligne_Exemple2"_s, u"Ch_Liste0"_s };
+        const QStringList after { u"Taille_Police"_s, u"Espace_Pol0"_s, u"Avec_No0"_s,
+            u"Modele"_s, u"Impression"_s, u"Fermer"_s, u"Texte1"_s };
+        QTest::newRow("one stop per option pair, on the checked one")
+            << QString() << header + QStringList { u"Option_LC0"_s } + after;
+        QTest::newRow("the stop moves with the choice")
+            << u"Option_LC1"_s << header + QStringList { u"Option_LC1"_s } + after;
+    }
+    // Options first, row by row as the eye reads them, then the picture, then the commands.
+    void tabFollowsTheReadingOrder()
+    {
+        QFETCH(QString, clicked);
+        QFETCH(QStringList, stops);
+        openDialog();
+        if (!clicked.isEmpty())
+            button(clicked)->click();
+        moveFocusTo(u"Texte1"_s);
+        QStringList visited { namedFocus() };
+        for (qsizetype i = 1; i < stops.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited.append(namedFocus());
+        }
+        QCOMPARE(visited, stops);
     }
 
     // As a user does it: the main window's print command, options and size typed, Fermer.
