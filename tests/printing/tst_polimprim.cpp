@@ -81,8 +81,11 @@ class TestPolImprim : public QObject
     // The control that has the focus, named by the program: a box's own line edit is the box.
     QString namedFocus() const
     {
+        const auto qtsOwn = [](const QWidget *widget) {
+            return widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_");
+        };
         QWidget *widget = QApplication::focusWidget();
-        while (widget && (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_")))
+        while (widget && qtsOwn(widget))
             widget = widget->parentWidget();
         return widget ? widget->objectName() : QString();
     }
@@ -277,8 +280,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("stops");
         const QStringList header { u"Texte1"_s, u"Date_Heure0"_s, u"Date_Heure1"_s,
             u"Ligne_Exemple1"_s, u"Ligne_Exemple2"_s, u"Ch_Liste0"_s };
-        const QStringList after { u"Taille_Police"_s, u"Espace_Pol0"_s, u"Avec_No0"_s,
-            u"Modele"_s, u"Impression"_s, u"Fermer"_s, u"Texte1"_s };
+        const QStringList after { u"Taille_Police"_s, u"Espace_Pol0"_s, u"Avec_No0"_s, u"Modele"_s,
+            u"Impression"_s, u"Fermer"_s, u"Texte1"_s };
         QTest::newRow("one stop per option pair, on the checked one")
             << QString() << header + QStringList { u"Option_LC0"_s } + after;
         QTest::newRow("the stop moves with the choice")
