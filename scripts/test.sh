@@ -12,9 +12,8 @@ appstream man-db file openbox x11-utils" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
-# The tests check French dates, a decimal comma locale and the paper of two countries;
-# generate those locales once when missing.
-for wanted in fr_FR en_US; do
+# The tests check French dates; generate that locale once when missing.
+for wanted in fr_FR; do
     if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
         $SUDO localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
     fi
@@ -73,8 +72,8 @@ for entry in /usr/lib/cups/backend/*; do
 done
 $SUDO install -m 0700 tests/cups/typovise-keep "$work/serverbin/backend/typovise-keep"
 
-# Starts and stops that cupsd by the PID it was started with; the fault tests use it to take
-# the scheduler away in the middle of a job.
+# Starts and stops that cupsd by the PID it was started with, so that the end of the run stops
+# this one and no other.
 cat > "$work/cupsd-control" <<CONTROL
 #!/bin/sh
 export CUPS_SERVER="$work/cups.sock"

@@ -161,17 +161,6 @@ private Q_SLOTS:
             QCOMPARE(h.readIni(), file);
     }
 
-    // A directory where the settings file should be: the defaults, and no crash.
-    void settingsPathTakenByADirectory()
-    {
-        Harness h;
-        QVERIFY(QDir().mkdir(h.iniPath()));
-        h.start({ u"Arial"_s });
-        QCOMPARE(h.find<VbCheckBox>(u"Gras0"_s)->Value(), 0);
-        QCOMPARE(h.find<VbComboBox>(u"Taille_Exemple0"_s)->Text(), u"18"_s);
-        QVERIFY(h.messages.asked.isEmpty());
-    }
-
     // The close box and Quitter ask first; the owner, not the window, ends the program.
     void quittingAsksFirst()
     {

@@ -195,16 +195,6 @@ private Q_SLOTS:
         QCOMPARE(m_h->readIni(), "[Options]\r\n" + box.toLatin1() + "=1\r\n");
     }
 
-    // The arrow keys step through the size box's list and the sample follows at once.
-    void downInTheSizeBoxTakesTheNextSize()
-    {
-        auto *box = m_h->find<VbComboBox>(u"Taille_Exemple0"_s);
-        QCOMPARE(box->Text(), u"18"_s);
-        QTest::keyClick(focused(u"Taille_Exemple0"_s), Qt::Key_Down);
-        QCOMPARE(box->Text(), u"20"_s);
-        QCOMPARE(exemple(0)->font().pointSizeF(), 20.0);
-    }
-
     // Keys for the commands, with entries 1 and 3 in the selection.
     void keysGiveTheCommands()
     {

@@ -24,10 +24,8 @@ void addSampleSizes()
 {
     QTest::addColumn<double>("points");
     QTest::newRow("1 point") << 1.0;
-    QTest::newRow("8 points") << 8.0;
     QTest::newRow("12 points") << 12.0;
     QTest::newRow("14.5 points") << 14.5;
-    QTest::newRow("72 points") << 72.0;
     QTest::newRow("100 points, the measuring size") << 100.0;
     QTest::newRow("500 points") << 500.0;
     QTest::newRow("2048 points") << 2048.0;
@@ -131,20 +129,6 @@ private Q_SLOTS:
             alone.setFontName(family);
             QCOMPARE(nextRun.TextHeight(family), alone.TextHeight(family));
         }
-    }
-
-    // Called off, the reading keeps nothing, so that no face is taken for one its file cannot
-    // give.
-    void readAheadCalledOffKeepsNothing()
-    {
-        QTemporaryDir dir;
-        const QString cache = dir.filePath(u"metrics.cache"_s);
-        const QStringList families = FontCensus::families();
-        {
-            QtPrinterService ahead(dir.path(), cache);
-            ahead.prepareFonts(families, familyOf, [] { return false; });
-        }
-        QVERIFY(!QFile::exists(cache));
     }
 };
 

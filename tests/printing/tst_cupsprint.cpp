@@ -236,52 +236,6 @@ private Q_SLOTS:
         checkCatalogue(waitForPdf(outputFolder(), before), estimate, samples, samplesAsText);
     }
 
-    void noPrinterAndTheFolderGone()
-    {
-        if (!m_jobs.isEmpty())
-            QSKIP("a printer exists: catalogues go to it");
-        openDialog();
-        choose(false, 12);
-        QVERIFY(QDir(m_programDir->path()).removeRecursively());
-        clickImprimer();
-        QVERIFY(m_dialog->isVisible());
-        QCOMPARE(m_messages.asked.size(), 1);
-        QCOMPARE(m_messages.asked[0].text, kFailure);
-        QVERIFY(!QFileInfo::exists(m_programDir->path())); // no half file, no folder made
-    }
-
-    void ouvrirShowsTheFile_data()
-    {
-        QTest::addColumn<bool>("viewer");
-        QTest::newRow("the desktop's viewer is handed the file") << true;
-        QTest::newRow("without a program that opens it, the user is told") << false;
-    }
-    void ouvrirShowsTheFile()
-    {
-        QFETCH(bool, viewer);
-        if (!m_jobs.isEmpty())
-            QSKIP("a printer exists: catalogues go to it");
-        OpenedUrls opened;
-        if (viewer)
-            QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
-        const QByteArray path = qgetenv("PATH");
-        if (!viewer)
-            qputenv("PATH", QFile::encodeName(m_programDir->path()));
-        const auto restore = qScopeGuard([&path] {
-            QDesktopServices::unsetUrlHandler(u"file"_s);
-            qputenv("PATH", path);
-        });
-        m_messages.answers = { MessageBoxes::Open };
-        openDialog();
-        clickImprimer();
-        const QString file = m_printer->lastPdfFile();
-        QVERIFY(QDir::isAbsolutePath(file));
-        QCOMPARE(opened.urls, viewer ? QList<QUrl> { QUrl::fromLocalFile(file) } : QList<QUrl>());
-        QCOMPARE(m_messages.asked.size(), viewer ? 1 : 2);
-        QCOMPARE(m_messages.asked.value(1).text,
-            viewer ? QString() : u"Aucun programme ne peut ouvrir le fichier\n"_s + file);
-    }
-
     // A refused job is told once and leaves nothing behind: neither a job nor a temporary
     // file. Once the queue accepts jobs again, the same dialog prints the whole catalogue.
     void rejectingQueueFailsTheRunUntilItAccepts()
@@ -322,10 +276,15 @@ private Q_SLOTS:
         QVERIFY(m_messages.asked.isEmpty());
     }
 
+    // Then "Ouvrir" hands the file to the desktop's viewer.
     void chosenPdfFileIsWrittenAndNamed()
     {
         const QString file = m_programDir->filePath(u"Mon catalogue.pdf"_s);
         m_messages.pdfFile = file;
+        m_messages.answers = { MessageBoxes::Open };
+        OpenedUrls opened;
+        QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
+        const auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(u"file"_s); });
         openDialog();
         QMenu *menu = openDestinationMenu();
         QVERIFY(menu);
@@ -334,32 +293,12 @@ private Q_SLOTS:
         QCOMPARE(m_messages.asked.size(), 1);
         QCOMPARE(m_messages.asked.first().text,
             u"Le catalogue a été enregistré dans le fichier\n"_s + file);
+        QCOMPARE(opened.urls, QList<QUrl> { QUrl::fromLocalFile(file) });
         // No working file and no second copy.
         const QStringList files
             = QDir(m_programDir->path())
                   .entryList({ u"*.pdf"_s, u".*.part"_s }, QDir::Files | QDir::Hidden);
         QCOMPARE(files, QStringList { u"Mon catalogue.pdf"_s });
-    }
-
-    // Started within the second of a file already there, a catalogue gets a name of its own.
-    void pdfNeverOverwrites()
-    {
-        QtPrinterService printer(m_programDir->path());
-        if (!printer.printsToPdf())
-            QSKIP("a printer exists: catalogues go to it, not to a file");
-        printer.setClock([] { return QDateTime(QDate(2026, 12, 5), QTime(9, 5, 7)); });
-        const QString name = m_programDir->filePath(u"Typovise 2026-12-05 09-05-07%1.pdf"_s);
-        QFile kept(name.arg(QString()));
-        QVERIFY(kept.open(QIODevice::WriteOnly));
-        QCOMPARE(kept.write("kept"), 4);
-        kept.close();
-        for (int n : { 2, 3 }) {
-            QVERIFY(printer.Print(u"Cat"_s));
-            QVERIFY(printer.EndDoc());
-            QCOMPARE(printer.lastPdfFile(), name.arg(u" (%1)"_s.arg(n)));
-        }
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), "kept");
     }
 };
 

@@ -1,12 +1,10 @@
-// The print dialog on a scripted printer: what each control estimates and saves, pasted text,
-// the header's date, and a failing run.
+// The print dialog on a scripted printer: what each control estimates and saves, the header's
+// date, the keyboard's path, and a failing run.
 #include "Harness.h"
 #include "platform/Controls.h"
 #include "printing/PolImprim.h"
 
 #include <QApplication>
-#include <QClipboard>
-#include <QDeadlineTimer>
 #include <QLabel>
 #include <QTimer>
 #include <functional>
@@ -195,25 +193,6 @@ private Q_SLOTS:
         m_unmeasurable = true;
         typeInto(u"Taille_Police"_s, u"14"_s);
         QCOMPARE(control<QLabel>(u"Estim_Pages"_s)->text(), u"?"_s);
-    }
-
-    // A line break or a lone surrogate in a value is the settings writer's to clean, and its
-    // fuzzer checks that on every run; here, a paste far beyond what a settings line holds.
-    // No stall, and what was saved comes back cut to 254 characters after a restart.
-    void pastedMegabyteOfHeaderComesBackCut()
-    {
-        const QDeadlineTimer deadline(20000);
-        openDialog();
-        moveFocusTo(u"Texte1"_s);
-        QApplication::clipboard()->setText(QString(1 << 20, u'x'));
-        QTest::keyClick(field(u"Texte1"_s), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(field(u"Texte1"_s), Qt::Key_V, Qt::ControlModifier);
-        moveFocusTo(u"Ligne_Exemple1"_s);
-        closeDialog();
-        m_h->restart();
-        openDialog();
-        QCOMPARE(field(u"Texte1"_s)->text(), QString(254, u'x'));
-        QVERIFY(!deadline.hasExpired());
     }
 
     // Run under LC_ALL=C.UTF-8 and LC_ALL=fr_FR.UTF-8: the month is named in the system's
