@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/QtPrinterService.h"
+#include "printer/QtPrinterService.h"
 
 // The real printer service, offering its families over and over as `count` fonts, so that a
 // machine with a few dozen families can stand for one with thousands.

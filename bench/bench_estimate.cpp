@@ -9,7 +9,7 @@
 //   bench_estimate [runs | real]
 #include "BenchCommon.h"
 #include "app/TextHelpers.h"
-#include "platform/QtPrinterService.h"
+#include "printer/QtPrinterService.h"
 #include "printing/CatalogueLayout.h"
 
 #include <QGuiApplication>

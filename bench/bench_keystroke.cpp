@@ -6,9 +6,9 @@
 #include "BenchCommon.h"
 #include "CyclingPrinter.h"
 #include "ScriptedMessages.h"
-#include "app/Typovise.h"
-#include "platform/Controls.h"
-#include "platform/QtPrinterService.h"
+#include "shell/Typovise.h"
+#include "widgets/Controls.h"
+#include "printer/QtPrinterService.h"
 #include "printing/PolImprim.h"
 
 #include <QApplication>

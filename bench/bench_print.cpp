@@ -5,7 +5,7 @@
 //   bench_print [entries|real] [runs]
 #include "BenchCommon.h"
 #include "app/TextHelpers.h"
-#include "platform/QtPrinterService.h"
+#include "printer/QtPrinterService.h"
 #include "printing/CatalogueLayout.h"
 
 #include <QDateTime>

@@ -7,10 +7,10 @@
 #include "BenchCommon.h"
 #include "CyclingPrinter.h"
 #include "ScriptedMessages.h"
-#include "app/Typovise.h"
+#include "shell/Typovise.h"
 #include "main_window/PolPpal.h"
-#include "platform/Controls.h"
-#include "platform/QtPrinterService.h"
+#include "widgets/Controls.h"
+#include "printer/QtPrinterService.h"
 
 #include <QApplication>
 #include <QLabel>

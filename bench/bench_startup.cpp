@@ -7,11 +7,11 @@
 #include "BenchCommon.h"
 #include "ScriptedMessages.h"
 #include "ScriptedPrinter.h"
-#include "app/PolCharge.h"
-#include "app/Typovise.h"
+#include "shell/PolCharge.h"
+#include "shell/Typovise.h"
 #include "main_window/PolPpal.h"
-#include "platform/Controls.h"
-#include "platform/QtPrinterService.h"
+#include "widgets/Controls.h"
+#include "printer/QtPrinterService.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -2,7 +2,7 @@
 // the three ways the program reads a value (the document, the text read, the integer read)
 // agree with each other for every name the program uses.
 #include "FuzzCheck.h"
-#include "platform/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -2,7 +2,7 @@
 // the reader cleans it), every other key keeps its value, the result parses, and writing the
 // same key again changes nothing.
 #include "FuzzCheck.h"
-#include "platform/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,6 +1,6 @@
 #include "app/Settings.h"
 
-#include "platform/ProfileFile.h"
+#include "settings/ProfileFile.h"
 
 int Settings::readInt(const QString &file, const QString &section, const QString &key)
 {

@@ -4,11 +4,11 @@
 #include "app/ProgramState.h"
 #include "app/Settings.h"
 #include "app/TextHelpers.h"
-#include "platform/Controls.h"
-#include "platform/FontCensus.h"
-#include "platform/MessageBoxes.h"
-#include "platform/PrinterService.h"
-#include "platform/Twips.h"
+#include "widgets/Controls.h"
+#include "fonts/FontCensus.h"
+#include "widgets/MessageBoxes.h"
+#include "printer/PrinterService.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QFontInfo>

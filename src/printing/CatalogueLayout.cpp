@@ -1,6 +1,6 @@
 #include "printing/CatalogueLayout.h"
 
-#include "platform/PrinterService.h"
+#include "printer/PrinterService.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -4,11 +4,11 @@
 #include "app/ProgramState.h"
 #include "app/Settings.h"
 #include "app/TextHelpers.h"
-#include "platform/Controls.h"
-#include "platform/LongOperation.h"
-#include "platform/MessageBoxes.h"
-#include "platform/PrinterService.h"
-#include "platform/Twips.h"
+#include "widgets/Controls.h"
+#include "widgets/LongOperation.h"
+#include "widgets/MessageBoxes.h"
+#include "printer/PrinterService.h"
+#include "widgets/Twips.h"
 #include "printing/ApercuPages.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PreviewStrip.h"
@@ -555,13 +555,19 @@ void PolImprim::imprimerSurLaDestination()
 
 void PolImprim::Modele_Click()
 {
-    const std::unique_ptr<QPrinter> printer = m_printer.previewPrinter();
-    if (!printer)
+    const std::optional<QPageLayout> page = m_printer.previewLayout();
+    if (!page)
         return;
+    // The destination's resolution, so that every position drawn is the one printed, and its
+    // page, so that the pages break where they will on paper.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageLayout(*page);
+    printer.setFullPage(false);
     const CatalogueLayout layout(m_printer, entriesToPrint(), catalogueOptions());
     const QDateTime when = m_clock();
     ApercuPages apercu(
-        printer.get(),
+        &printer,
         [this, &layout, when](QPrinter *target) {
             Curseur_Attente();
             m_printer.setPreviewTarget(target);

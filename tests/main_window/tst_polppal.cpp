@@ -1,5 +1,5 @@
 #include "Harness.h"
-#include "platform/Controls.h"
+#include "widgets/Controls.h"
 #include "printing/PolImprim.h"
 
 #include <QLabel>

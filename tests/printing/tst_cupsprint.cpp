@@ -3,10 +3,10 @@
 // a fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in ..._OUTPUT).
 #include "PdfFiles.h"
 #include "ScriptedMessages.h"
-#include "app/Typovise.h"
+#include "shell/Typovise.h"
 #include "main_window/PolPpal.h"
-#include "platform/Controls.h"
-#include "platform/QtPrinterService.h"
+#include "widgets/Controls.h"
+#include "printer/QtPrinterService.h"
 #include "printing/ApercuPages.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PolImprim.h"

@@ -2,7 +2,7 @@
 // takes a millisecond: the program keeps handling its window system events, no user input
 // reaches a handler, and Escape stops the run.
 #include "Harness.h"
-#include "platform/Controls.h"
+#include "widgets/Controls.h"
 #include "printing/PolImprim.h"
 
 #include <QKeyEvent>

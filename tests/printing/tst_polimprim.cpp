@@ -1,7 +1,7 @@
 // The print dialog on a scripted printer: what each control estimates and saves, the header's
 // date, the keyboard's path, and a failing run.
 #include "Harness.h"
-#include "platform/Controls.h"
+#include "widgets/Controls.h"
 #include "printing/PolImprim.h"
 
 #include <QApplication>

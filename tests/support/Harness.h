@@ -4,7 +4,7 @@
 #include "Files.h"
 #include "ScriptedMessages.h"
 #include "ScriptedPrinter.h"
-#include "app/Typovise.h"
+#include "shell/Typovise.h"
 #include "main_window/PolPpal.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Message boxes recorded and answered in order, then Yes to a question and OK otherwise.
 #pragma once
 
-#include "platform/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QList>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // what is sent to it: "print:<font>|<size>|<b><i>|<text>", "newpage", "enddoc", "abort".
 #pragma once
 
-#include "platform/PrinterService.h"
+#include "printer/PrinterService.h"
 
 #include <QStringList>
 #include <functional>
