@@ -55,3 +55,18 @@ QString PrinterService::pdfFolder() const
 {
     return {};
 }
+
+QString PrinterService::printerName() const
+{
+    return {};
+}
+
+bool PrinterService::pdfChosen() const
+{
+    return false;
+}
+
+QString PrinterService::lastPdfFile() const
+{
+    return {};
+}

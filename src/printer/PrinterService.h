@@ -64,6 +64,13 @@ public:
     virtual bool choosePdfFile(const QString &path);
     // Where a PDF file would go by default: a folder to propose to the user.
     virtual QString pdfFolder() const;
+    // The printer documents go to, as the printing system names it; empty when they become
+    // PDF files.
+    virtual QString printerName() const;
+    // Whether the user chose the PDF file documents go to.
+    virtual bool pdfChosen() const;
+    // The PDF file of the last document ended, empty when it went to a printer.
+    virtual QString lastPdfFile() const;
 
     // The destination's page (paper and margins) for a print preview to draw on, at the
     // printer's high resolution; none when this service cannot show its pages.

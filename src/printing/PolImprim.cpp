@@ -501,11 +501,11 @@ void PolImprim::Impression_MenuDemande(const QPoint &at)
     auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("Destinations"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const QString current = m_printer.destinationText();
+    const QString current = m_printer.printerName();
     for (const QString &name : m_printer.printerNames()) {
         QAction *action = menu->addAction(name);
         action->setCheckable(true);
-        action->setChecked(current == QStringLiteral("Imprimante : ") + name);
+        action->setChecked(name == current);
         connect(action, &QAction::triggered, this, [this, name] { Destination_Click(name); });
     }
     menu->addSeparator();

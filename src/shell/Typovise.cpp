@@ -5,7 +5,7 @@
 #include "widgets/Controls.h"
 #include "settings/Locations.h"
 #include "widgets/MessageBoxes.h"
-#include "printer/QtPrinterService.h"
+#include "printer/PrinterService.h"
 #include "printing/PolImprim.h"
 
 #include <QCoreApplication>
@@ -113,10 +113,11 @@ void Typovise::impressionFermee()
     m_imprim = nullptr;
     const bool printed = std::exchange(m_printed, false);
     m_ppal->Form_Activate();
-    if (printed && m_pdfPrinter && m_pdfPrinter->printsToPdf()) {
-        const QString file = QFileInfo(m_pdfPrinter->lastPdfFile()).absoluteFilePath();
+    // A catalogue written to a PDF file is announced once the dialog has closed.
+    if (printed && !m_printer.lastPdfFile().isEmpty()) {
+        const QString file = QFileInfo(m_printer.lastPdfFile()).absoluteFilePath();
         // The missing printer is the reason only when the user did not choose the file.
-        const QString text = m_pdfPrinter->pdfChosen()
+        const QString text = m_printer.pdfChosen()
             ? QStringLiteral("Le catalogue a été enregistré dans le fichier\n%1")
             : QStringLiteral("Aucune imprimante n'est installée : le catalogue a été "
                              "enregistré dans le fichier\n%1");

@@ -10,7 +10,6 @@ class PolCharge;
 class PolImprim;
 class PolPpal;
 class PrinterService;
-class QtPrinterService;
 class QLocale;
 class QTranslator;
 
@@ -23,9 +22,6 @@ class Typovise : public QObject
     Q_OBJECT
 public:
     Typovise(PrinterService &printer, MessageBoxes &messages, const QString &programDirectory);
-    // With the real printer service, a catalogue written to a PDF file is announced to the
-    // user once the dialog has closed.
-    void setPdfAnnouncer(QtPrinterService *printer) { m_pdfPrinter = printer; }
     ~Typovise() override;
 
     // Qt's own texts (the Yes, No and OK of the message boxes) in the language of the given
@@ -59,6 +55,5 @@ private:
     std::unique_ptr<PolCharge> m_charge;
     std::unique_ptr<PolPpal> m_ppal;
     PolImprim *m_imprim = nullptr; // a child of the main window, deleted at each close
-    QtPrinterService *m_pdfPrinter = nullptr;
     bool m_printed = false;
 };

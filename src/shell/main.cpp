@@ -38,7 +38,6 @@ int main(int argc, char *argv[])
     QtPrinterService printer(Locations::pdfFolder(programDirectory));
     QtMessageBoxes messages;
     Typovise typovise(printer, messages, programDirectory);
-    typovise.setPdfAnnouncer(&printer);
     QObject::connect(&typovise, &Typovise::fin, &application, [] { QCoreApplication::exit(0); });
     typovise.demarrer();
     return QApplication::exec();

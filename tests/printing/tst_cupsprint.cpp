@@ -97,7 +97,6 @@ class TestCupsPrint : public QObject
     {
         m_printer = std::make_unique<QtPrinterService>(m_programDir->path());
         m_app = std::make_unique<Typovise>(*m_printer, m_messages, m_programDir->path());
-        m_app->setPdfAnnouncer(m_printer.get());
         m_app->demarrer();
         VbListBox *list = m_app->polPpal()->liste(0);
         for (int i = 0; i < list->ListCount(); ++i) {
