@@ -15,4 +15,9 @@ inline const QString kOptions = QStringLiteral("Options");
 inline const QString kTextes = QStringLiteral("Textes");
 inline const QString kTaillePolice = QStringLiteral("TaillePolice");
 inline const QString kEnTete = QStringLiteral("En-Tête");
+// The key of sample line 1 or 2 in the section kTextes.
+inline QString sampleLineKey(int line)
+{
+    return QString::number(line) + QStringLiteral("°_Ligne");
+}
 } // namespace Settings

@@ -28,7 +28,9 @@ QString numberedEntry(qint64 number, int digits, const QString &name);
 int numberFieldWidth(qint64 count);
 
 // The sample display's cut of an entry: drop as many leading characters as `cutLength`,
-// then trim. No value when the entry is shorter than the cut.
+// then trim. No value when the entry is shorter than the cut. The printing run cuts at the
+// first blank instead (CatalogueLayout::fontName): the two differ on purpose, since the pane
+// cuts by the width of the count it shows and an entry of a longer list keeps a digit here.
 std::optional<QString> displayFontName(const QString &entry, qsizetype cutLength);
 
 } // namespace TextHelpers

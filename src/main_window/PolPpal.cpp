@@ -3,12 +3,14 @@
 #include "app/BusyCursor.h"
 #include "app/ProgramState.h"
 #include "app/Settings.h"
+#include "app/SizeLimit.h"
 #include "app/TextHelpers.h"
-#include "widgets/Controls.h"
 #include "fonts/FontCensus.h"
-#include "widgets/MessageBoxes.h"
 #include "printer/PrinterService.h"
+#include "widgets/Controls.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowCentring.h"
 
 #include <QCloseEvent>
 #include <QFontInfo>
@@ -26,7 +28,6 @@ const QString kTexteInitial
                      "éèçàâäù%");
 const QString kQuestionFermeture = QStringLiteral("Quitter l'application ?");
 const QString kTitreFermeture = QStringLiteral("Contrôle de Fermeture");
-constexpr double kTailleMaximum = 2048;
 
 QString indexed(const QString &word, int index)
 {
@@ -209,7 +210,7 @@ void PolPpal::createControls()
 
 void PolPpal::Form_Load()
 {
-    Twips::centreOnScreen(this);
+    WindowCentring::centreOnScreen(this);
 
     m_state.FichierIni = m_settingsFile;
     m_state.ListeImprimee = 0;
@@ -261,8 +262,8 @@ void PolPpal::Form_Load()
         QStringLiteral("Liste complète = ") + signedNumberText(Liste[0]->ListCount()));
 
     for (int line = 1; line <= 2; ++line) {
-        const QString stored = Settings::readText(m_state.FichierIni, Settings::kTextes,
-            QString::number(line) + QStringLiteral("°_Ligne"));
+        const QString stored = Settings::readText(
+            m_state.FichierIni, Settings::kTextes, Settings::sampleLineKey(line));
         if (!stored.isEmpty())
             m_state.LignesExemple[line] = stored;
     }
@@ -502,12 +503,8 @@ void PolPpal::Italique_Click(int index)
 
 void PolPpal::applySampleSize(int index)
 {
-    const double size = leadingNumber(Taille_Exemple[index]->Text());
-    if (size > kTailleMaximum) {
-        m_messages.MsgBox(QStringLiteral("La Taille maximum est de 2048"),
-            MessageBoxes::Information, QStringLiteral("Contrôle de Taille des Polices"));
-        Taille_Exemple[index]->setText(QStringLiteral("2048"));
-    }
+    SizeLimit::refuseAbove(
+        leadingNumber(Taille_Exemple[index]->Text()), m_messages, *Taille_Exemple[index]);
     QFont font = Exemple[index]->font();
     // Qt refuses sizes of 0 or below and would keep the old size with a warning; the sample
     // shows them at the smallest size the printer service measures them with.

@@ -83,10 +83,9 @@ QString CatalogueLayout::fontName(QStringView entry)
     return entry.mid(blank + 1).trimmed().toString();
 }
 
-int CatalogueLayout::previewCell() const
+int CatalogueLayout::previewCell(bool spacing, bool samples, bool numbers)
 {
-    return 2 * int(m_options.EspacePolices) + int(m_options.AvecExemple)
-        + 4 * int(m_options.AvecNumero);
+    return 2 * int(spacing) + int(samples) + 4 * int(numbers);
 }
 
 std::optional<qint64> CatalogueLayout::Nb_Pages(

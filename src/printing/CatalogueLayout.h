@@ -63,11 +63,12 @@ public:
     void setProgressGrain(float twips) { m_progressGrain = twips; }
 
     // The font name of a list entry: what follows the number field and its blank, without
-    // surrounding blanks. An entry without a blank is taken as a bare name.
+    // surrounding blanks. An entry without a blank is taken as a bare name. The sample pane
+    // cuts by another rule, on purpose (TextHelpers::displayFontName).
     static QString fontName(QStringView entry);
 
-    // The layout preview cell for these options, 0 to 7.
-    int previewCell() const;
+    // The layout preview cell, 0 to 7, of a catalogue with spacing, samples and numbers or not.
+    static int previewCell(bool spacing, bool samples, bool numbers);
 
     // The number of pages the catalogue will take, at least 1; nothing when a line height or
     // the printable height could not be measured. Selects fonts on the printer but opens no

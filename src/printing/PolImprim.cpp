@@ -3,15 +3,16 @@
 #include "app/BusyCursor.h"
 #include "app/ProgramState.h"
 #include "app/Settings.h"
+#include "app/SizeLimit.h"
 #include "app/TextHelpers.h"
-#include "widgets/Controls.h"
-#include "widgets/LongOperation.h"
-#include "widgets/MessageBoxes.h"
 #include "printer/PrinterService.h"
-#include "widgets/Twips.h"
 #include "printing/ApercuPages.h"
 #include "printing/CatalogueLayout.h"
 #include "printing/PreviewStrip.h"
+#include "widgets/Controls.h"
+#include "widgets/LongOperation.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/Twips.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,11 +26,7 @@ using namespace TextHelpers;
 
 namespace {
 
-constexpr double kBarreFull = 3600;
-constexpr double kBarImprFull = 3135;
 constexpr qint64 kRepaintIntervalMs = 16;
-
-const QString kTitreTaille = QStringLiteral("Contrôle de Taille des Polices");
 
 QFont arial(double points, bool bold = false)
 {
@@ -241,11 +238,13 @@ void PolImprim::createControls()
         b->setFullWidth(Twips::toPixels(int(full)));
         return b;
     };
-    Barre = bar(Porte_Barre, QStringLiteral("Barre"), QColor(0, 0, 128), kBarreFull);
+    Barre = bar(
+        Porte_Barre, QStringLiteral("Barre"), QColor(0, 0, 128), CatalogueLayout::kBarreWidth);
     Barre->setAccessibleName(vkFrame1[8]->Caption());
     Barre->setAccessibleDescription(QStringLiteral("Avancement du calcul du nombre de pages"));
     Twips::place(Barre, 0, 0, 0, 300);
-    Bar_Impr = bar(Porte_Barre_Impr, QStringLiteral("Bar_Impr"), QColor(0, 160, 0), kBarImprFull);
+    Bar_Impr = bar(Porte_Barre_Impr, QStringLiteral("Bar_Impr"), QColor(0, 160, 0),
+        CatalogueLayout::kBarImprWidth);
     Bar_Impr->setAccessibleName(Porte_Barre_Impr->Caption());
     Bar_Impr->setAccessibleDescription(QStringLiteral("Avancement de l'impression"));
     Twips::place(Bar_Impr, 135, 450, 0, 300);
@@ -396,13 +395,8 @@ void PolImprim::tailleRule()
 {
     if (m_state.RemplissageEnCours)
         return;
-    m_state.TaillePolice = leadingNumber(Taille_Police->Text());
-    if (m_state.TaillePolice > 2048) {
-        m_messages.MsgBox(QStringLiteral("La Taille maximum est de 2048"),
-            MessageBoxes::Information, kTitreTaille);
-        m_state.TaillePolice = 2048;
-        Taille_Police->setText(QStringLiteral("2048"));
-    }
+    m_state.TaillePolice
+        = SizeLimit::refuseAbove(leadingNumber(Taille_Police->Text()), m_messages, *Taille_Police);
     Nb_Pages();
     Sauve_Fichini();
 }
@@ -420,8 +414,8 @@ void PolImprim::Taille_Police_Click()
 void PolImprim::Sauve_Fichini()
 {
     for (int i = 1; i <= 2; ++i) {
-        Settings::write(m_state.FichierIni, Settings::kTextes,
-            QString::number(i) + QStringLiteral("°_Ligne"), m_state.LignesExemple[i]);
+        Settings::write(m_state.FichierIni, Settings::kTextes, Settings::sampleLineKey(i),
+            m_state.LignesExemple[i]);
     }
     Settings::write(m_state.FichierIni, Settings::kTaillePolice, QStringLiteral("Taille"),
         plainDecimal(m_state.TaillePolice));
@@ -429,8 +423,9 @@ void PolImprim::Sauve_Fichini()
 
 void PolImprim::showPreview()
 {
-    const int k
-        = 2 * int(m_state.EspacePolices) + int(m_state.ApercuExemple) + 4 * int(m_state.AvecNumero);
+    // The picture follows the copy of the content choice that the design keeps for it.
+    const int k = CatalogueLayout::previewCell(
+        m_state.EspacePolices, m_state.ApercuExemple, m_state.AvecNumero);
     // Stretched pixel by pixel, as the picture is drawn: smoothing would blur its one-pixel
     // lines into grey smears.
     Modele->setPixmap(QPixmap::fromImage(

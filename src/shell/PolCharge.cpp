@@ -3,6 +3,7 @@
 #include "app/TextHelpers.h"
 #include "widgets/Controls.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowCentring.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -40,7 +41,7 @@ PolCharge::PolCharge(QWidget *parent)
 
 void PolCharge::Form_Load()
 {
-    Twips::centreOnScreen(this);
+    WindowCentring::centreOnScreen(this);
 }
 
 void PolCharge::attendreAffichage(std::chrono::milliseconds limit)

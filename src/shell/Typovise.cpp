@@ -1,12 +1,12 @@
 #include "shell/Typovise.h"
 
-#include "shell/PolCharge.h"
 #include "main_window/PolPpal.h"
-#include "widgets/Controls.h"
-#include "settings/Locations.h"
-#include "widgets/MessageBoxes.h"
 #include "printer/PrinterService.h"
 #include "printing/PolImprim.h"
+#include "settings/Locations.h"
+#include "shell/PolCharge.h"
+#include "widgets/Controls.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
-#include "shell/Typovise.h"
-#include "settings/Locations.h"
-#include "widgets/MessageBoxes.h"
 #include "printer/QtPrinterService.h"
+#include "settings/Locations.h"
+#include "shell/Typovise.h"
+#include "widgets/MessageBoxes.h"
 
 #include <QApplication>
 #include <QIcon>
