@@ -30,7 +30,7 @@ large) runs=${RUNS:-1} ;;
 esac
 
 PACKAGES="cmake g++ make qt6-base-dev libgl-dev libcups2-dev librsvg2-bin fonts-liberation \
-fonts-crosextra-carlito fonts-dejavu-core fontconfig libfontconfig-dev libfreetype-dev"
+fonts-crosextra-carlito fonts-dejavu-core fontconfig libfontconfig-dev libfreetype-dev pkg-config libqpdf-dev"
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES
 

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 # library dependencies.
 PACKAGES="cmake g++ make qt6-base-dev qt6-translations-l10n libgl-dev \
 fonts-liberation fonts-crosextra-carlito fonts-dejavu-core \
-xvfb xauth poppler-utils locales libcups2-dev libfontconfig-dev libfreetype-dev fontconfig librsvg2-bin dpkg-dev ${TYPOVISE_EXTRA_PACKAGES:-}"
+xvfb xauth poppler-utils locales libcups2-dev libfontconfig-dev libfreetype-dev fontconfig librsvg2-bin dpkg-dev \
+pkg-config libqpdf-dev ${TYPOVISE_EXTRA_PACKAGES:-}"
 
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES

@@ -1,7 +1,7 @@
 #include "document/PartedDocument.h"
 
-#include "document/DocumentFile.h"
-#include "document/PdfJoin.h"
+#include "document/PdfFiles.h"
+#include "document/WorkingFileGuard.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,6 +10,19 @@
 #include <QRandomGenerator>
 
 #include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+// Flushes the file to the disk; false when the system could not keep every byte.
+bool syncToDisk(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && ::fsync(file.handle()) == 0;
+}
+
+} // namespace
 
 PartedDocument::PartedDocument() = default;
 
@@ -45,26 +58,29 @@ QString PartedDocument::nextPart()
     return partPath(m_parts);
 }
 
-bool PartedDocument::lastPartComplete() const
+bool PartedDocument::partEnded() const
 {
-    // A part is read again only to be joined, from the page cache: the joined file is what
-    // must reach the disk whole.
-    return m_parts > 0 && DocumentFile::isCompletePdf(partPath(m_parts));
+    return m_parts > 0 && PdfFiles::endsWhole(partPath(m_parts));
 }
 
 bool PartedDocument::finish()
 {
-    bool joined = false;
+    bool written = false;
     if (m_parts == 1) {
-        joined = QFile::rename(partPath(1), m_file);
-    } else {
+        // Written by the painter alone, whose failed writes nobody reports: read back whole.
+        written = QFile::rename(partPath(1), m_file) && syncToDisk(m_file)
+            && PdfFiles::isComplete(m_file);
+    } else if (m_parts > 1) {
+        // The join reads every part whole and checks its own writes; reading the joined file
+        // again would cost as much as the join and find nothing more.
         QStringList parts;
         for (int n = 1; n <= m_parts; ++n)
             parts.append(partPath(n));
-        joined = PdfJoin::join(parts, m_file);
+        written = PdfFiles::join(parts, m_file) && syncToDisk(m_file)
+            && PdfFiles::endsWhole(m_file);
     }
     removeParts();
-    return joined && DocumentFile::syncToDisk(m_file) && DocumentFile::isCompletePdf(m_file);
+    return written;
 }
 
 bool PartedDocument::keepAs(const QString &path)

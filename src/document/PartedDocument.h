@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <memory>
 
 class QDateTime;
@@ -32,10 +31,12 @@ public:
     bool isOpen() const { return !m_file.isEmpty(); }
     // The file the next part is to be drawn into, beside the working file.
     QString nextPart();
-    // Whether the part drawn last reads back as a whole PDF file.
-    bool lastPartComplete() const;
-    // The parts joined into the working file, flushed to the disk and read back whole: neither
-    // a painter nor the printer tells of writes lost on a full disk.
+    // Whether the part drawn last ends whole: a cheap look at its end, so that a run on a full
+    // disk stops early. The join reads every part whole.
+    bool partEnded() const;
+    // The working file, flushed to the disk and read back: neither a painter nor the printer
+    // tells of writes lost on a full disk. A single part is read back whole; parts are read
+    // whole as they are joined, and the joined file is written with every write checked.
     bool finish();
     // The finished working file, for a printer to take.
     QString file() const { return m_file; }

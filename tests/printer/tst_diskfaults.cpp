@@ -2,7 +2,7 @@
 // that fills and a program directory that cannot be written (small tmpfs mounts, so root only),
 // one that cannot be named, and a printing run ended by a signal.
 #include "Files.h"
-#include "PdfFiles.h"
+#include "Poppler.h"
 #include "settings/Locations.h"
 #include "settings/ProfileFile.h"
 #include "printer/QtPrinterService.h"

@@ -3,7 +3,7 @@
 // fontconfig scans it, so that every face is a file of its own to Qt and its PDF engine.
 #include "Files.h"
 #include "FontSetMain.h"
-#include "PdfFiles.h"
+#include "Poppler.h"
 #include "printer/QtPrinterService.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // Printing on the real printer service, through CUPS or into a PDF file, and its faults.
 // scripts/test.sh starts a private cupsd with a default queue (jobs in TYPOVISE_CUPS_OUTPUT) and
 // a fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in ..._OUTPUT).
-#include "PdfFiles.h"
+#include "Poppler.h"
 #include "ScriptedMessages.h"
 #include "shell/Typovise.h"
 #include "main_window/PolPpal.h"

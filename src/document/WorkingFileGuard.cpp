@@ -1,6 +1,5 @@
-#include "document/DocumentFile.h"
+#include "document/WorkingFileGuard.h"
 
-#include <QByteArrayView>
 #include <QFile>
 
 #include <algorithm>
@@ -60,56 +59,6 @@ extern "C" void removeWorkingFile(int signal)
     ::raise(signal);
 }
 
-qsizetype skipBlanks(QByteArrayView pdf, qsizetype at)
-{
-    while (at < pdf.size() && (pdf[at] == ' ' || pdf[at] == '\r' || pdf[at] == '\n'))
-        ++at;
-    return at;
-}
-
-// The decimal number at at, moving at past it; -1 when there is none.
-qint64 readNumber(QByteArrayView pdf, qsizetype &at)
-{
-    qint64 number = -1;
-    for (; at < pdf.size() && pdf[at] >= '0' && pdf[at] <= '9' && number < INT_MAX; ++at)
-        number = (number < 0 ? 0 : number * 10) + (pdf[at] - '0');
-    return number;
-}
-
-bool startsWithAt(QByteArrayView pdf, qint64 at, QByteArrayView word)
-{
-    return at >= 0 && at <= pdf.size() && pdf.sliced(at).startsWith(word);
-}
-
-// Checks the classic cross-reference table at xref against the objects it lists.
-bool tableMatchesObjects(QByteArrayView pdf, qint64 xref)
-{
-    qsizetype at = skipBlanks(pdf, xref + 4);
-    while (!startsWithAt(pdf, at, "trailer")) {
-        const qint64 first = readNumber(pdf, at);
-        at = skipBlanks(pdf, at);
-        const qint64 count = readNumber(pdf, at);
-        at = skipBlanks(pdf, at);
-        if (first < 0 || count < 0 || count > (pdf.size() - at) / 20)
-            return false;
-        for (qint64 n = first; n < first + count; ++n, at += 20) {
-            const QByteArrayView entry = pdf.sliced(at, 20);
-            if (entry[17] != 'n')
-                continue;
-            qsizetype digits = 0;
-            const qint64 offset = readNumber(entry, digits);
-            qsizetype objectAt = offset;
-            if (offset < 0 || offset >= xref || readNumber(pdf, objectAt) != n)
-                return false;
-            objectAt = skipBlanks(pdf, objectAt);
-            if (readNumber(pdf, objectAt) < 0
-                || !startsWithAt(pdf, skipBlanks(pdf, objectAt), "obj"))
-                return false;
-        }
-    }
-    return true;
-}
-
 // Before the extension of the file's name, or at its end when it has none.
 qsizetype extensionAt(QStringView path)
 {
@@ -118,37 +67,6 @@ qsizetype extensionAt(QStringView path)
 }
 
 } // namespace
-
-bool DocumentFile::syncToDisk(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && ::fsync(file.handle()) == 0;
-}
-
-bool DocumentFile::isCompletePdf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 64 || file.size() > INT_MAX)
-        return false;
-    const uchar *bytes = file.map(0, file.size());
-    if (!bytes)
-        return false;
-    const QByteArrayView pdf(reinterpret_cast<const char *>(bytes), file.size());
-    if (!pdf.startsWith("%PDF-"))
-        return false;
-    qsizetype end = pdf.size();
-    while (end > 0 && (pdf[end - 1] == '\n' || pdf[end - 1] == '\r'))
-        --end;
-    if (!pdf.first(end).endsWith("%%EOF"))
-        return false;
-    const QByteArrayView tail = pdf.sliced(std::max<qsizetype>(0, end - 64));
-    const qsizetype keyword = tail.lastIndexOf(QByteArrayView("startxref"));
-    if (keyword < 0)
-        return false;
-    qsizetype at = skipBlanks(tail, keyword + 9);
-    const qint64 xref = readNumber(tail, at);
-    return startsWithAt(pdf, xref, "xref") && tableMatchesObjects(pdf, xref);
-}
 
 WorkingFileGuard::WorkingFileGuard(const QString &path)
 {

@@ -2,16 +2,6 @@
 
 #include <QString>
 
-// A document file on its way to its final name or to a printer: only a file whose every byte
-// reached the disk, and which reads back as a whole PDF, goes on.
-namespace DocumentFile {
-// Flushes the file to the disk; false when the system could not keep every byte.
-bool syncToDisk(const QString &path);
-// The file ends in a trailer and "%%EOF", and every object its cross-reference table lists
-// starts where the table says: a file cut short, or with bytes lost on the way, fails.
-bool isCompletePdf(const QString &path);
-} // namespace DocumentFile
-
 // While it lives, SIGTERM, SIGINT and SIGHUP remove the working file, and the parts of a
 // document drawn in parts, before the program ends as the signal would have ended it. One at a
 // time: the program writes one document at once.

@@ -1,0 +1,104 @@
+#include "document/PdfFiles.h"
+
+#include <QFile>
+
+#include <qpdf/Pl_Discard.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// Both Qt's PDF engine and qpdf end a file with these bytes; a file that lacks any of them
+// was cut short, even where a reader could make sense of the rest.
+constexpr char kEnd[] = "%%EOF\n";
+constexpr qint64 kEndLength = qint64(sizeof kEnd) - 1;
+
+// Opened as it stands: no recovery, and warnings kept to be asked about rather than printed.
+void openStrictly(QPDF &pdf, const QString &path)
+{
+    pdf.setAttemptRecovery(false);
+    pdf.setSuppressWarnings(true);
+    pdf.processFile(QFile::encodeName(path).constData());
+}
+
+bool write(QPDF &pdf, const QString &target)
+{
+    FILE *out = std::fopen(QFile::encodeName(target).constData(), "wb");
+    if (!out)
+        return false;
+    bool written = false;
+    try {
+        QPDFWriter writer(pdf, "joined document", out, false);
+        // The streams go as the parts hold them: decoding and compressing them again would
+        // only cost time.
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setCompressStreams(false);
+        writer.setObjectStreamMode(qpdf_o_preserve);
+        writer.write();
+        written = !pdf.anyWarnings();
+    } catch (const std::exception &) {
+        written = false;
+    }
+    // A write that fails only when the file is closed (a full disk, a network share) fails too.
+    return std::fclose(out) == 0 && written;
+}
+
+} // namespace
+
+bool PdfFiles::endsWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 64 || !file.read(5).startsWith("%PDF-"))
+        return false;
+    return file.seek(file.size() - kEndLength) && file.read(kEndLength) == kEnd;
+}
+
+bool PdfFiles::isComplete(const QString &path)
+{
+    if (!endsWhole(path))
+        return false;
+    try {
+        QPDF pdf;
+        openStrictly(pdf, path);
+        // Resolving an object parses it where the cross-reference table says it starts:
+        // without recovery, an object that is not there, or a stream whose length does not
+        // reach its end, throws or warns.
+        for (QPDFObjectHandle &object : pdf.getAllObjects())
+            object.getTypeCode();
+        for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+            Pl_Discard discard;
+            page.pipeContents(&discard);
+        }
+        return !pdf.anyWarnings();
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+bool PdfFiles::join(const QStringList &parts, const QString &target)
+{
+    if (parts.isEmpty() || !std::all_of(parts.begin(), parts.end(), endsWhole))
+        return false;
+    try {
+        QPDF joined;
+        openStrictly(joined, parts.first());
+        QPDFPageDocumentHelper pages(joined);
+        for (qsizetype n = 1; n < parts.size(); ++n) {
+            // The part's own parsed objects go with it once its pages are copied.
+            QPDF part;
+            openStrictly(part, parts.at(n));
+            for (QPDFPageObjectHelper &page : QPDFPageDocumentHelper(part).getAllPages())
+                pages.addPage(page, false);
+            if (part.anyWarnings())
+                return false;
+        }
+        return write(joined, target);
+    } catch (const std::exception &) {
+        return false;
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QStringList>
+
+// PDF files that the program wrote itself, read back with qpdf: the parts of a long catalogue
+// joined into one file, and a finished file checked before it goes on.
+//
+// Both refuse rather than mend: a file that qpdf could read only by recovering it (a cross-
+// reference table that does not match the objects, a stream of the wrong length, a file cut
+// short), or that it reads with a warning, is not the file that was written.
+namespace PdfFiles {
+// The file ends as a PDF writer ends it, qpdf reads every object its cross-reference table
+// lists without a warning, and every page's content decodes.
+bool isComplete(const QString &path);
+
+// Only the file's first and last bytes: it begins and ends as a PDF writer does. A cheap first
+// check of a file just written, which a full disk leaves without its end.
+bool endsWhole(const QString &path);
+
+// Writes target from the pages of parts, in order. The first part is the base: its catalogue
+// and document information stay, and the pages of the others are appended to its page tree.
+// Every object that a part's pages reach is parsed where its cross-reference table says, so a
+// part that is not whole fails the join; the streams are copied as they are, not decoded, so
+// only isComplete finds a page whose content was altered. False, with target possibly half
+// written, when a part is not whole or target cannot be written whole: every write is
+// checked, the closing one included.
+//
+// The joined document holds the parsed objects of every part in memory, not their streams,
+// which are read from the parts' files again as target is written.
+bool join(const QStringList &parts, const QString &target);
+} // namespace PdfFiles

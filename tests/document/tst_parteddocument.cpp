@@ -1,0 +1,166 @@
+// A document drawn in parts, on its own: where its files go, what a finished one is called,
+// and that nothing of a dropped or failed one stays behind.
+#include "document/PartedDocument.h"
+
+#include "Files.h"
+#include "Poppler.h"
+#include "QtPdf.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+class TestPartedDocument : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_dir.emplace();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void aRelativeFolderIsRefused()
+    {
+        PartedDocument document;
+
+        QVERIFY(!document.begin(u"catalogues"_s));
+        QVERIFY(!document.isOpen());
+    }
+
+    void thePartsAreJoinedIntoAHiddenWorkingFileAndRemoved_data()
+    {
+        QTest::addColumn<int>("parts");
+        QTest::newRow("one part, taken as it is") << 1;
+        QTest::newRow("three parts, joined") << 3;
+    }
+
+    void thePartsAreJoinedIntoAHiddenWorkingFileAndRemoved()
+    {
+        QFETCH(int, parts);
+        PartedDocument document;
+        QVERIFY(document.begin(m_dir->path()));
+        for (int n = 1; n <= parts; ++n) {
+            const QString part = document.nextPart();
+            QCOMPARE(QFileInfo(part).absolutePath(), m_dir->path());
+            QVERIFY(writeQtPdf(part, u"part %1"_s.arg(n), 2));
+            QVERIFY(document.partEnded());
+        }
+
+        QVERIFY(document.finish());
+
+        QVERIFY(QFileInfo(document.file()).fileName().startsWith(u'.'));
+        QCOMPARE(pdfPages(document.file()), 2 * parts);
+        QCOMPARE(entries(), QStringList { QFileInfo(document.file()).fileName() });
+    }
+
+    void aDamagedPartFailsTheDocumentAndDroppingLeavesNothing_data()
+    {
+        QTest::addColumn<int>("parts");
+        QTest::addColumn<int>("damaged");
+        QTest::addColumn<bool>("cutShort");
+        QTest::newRow("a single part cut short") << 1 << 1 << true;
+        QTest::newRow("a single part with its objects moved") << 1 << 1 << false;
+        QTest::newRow("the first of three parts with its objects moved") << 3 << 1 << false;
+        QTest::newRow("the second of three parts cut short") << 3 << 2 << true;
+        QTest::newRow("the last of three parts with its objects moved") << 3 << 3 << false;
+    }
+
+    void aDamagedPartFailsTheDocumentAndDroppingLeavesNothing()
+    {
+        QFETCH(int, parts);
+        QFETCH(int, damaged);
+        QFETCH(bool, cutShort);
+        PartedDocument document;
+        QVERIFY(document.begin(m_dir->path()));
+        for (int n = 1; n <= parts; ++n) {
+            const QString part = document.nextPart();
+            QVERIFY(writeQtPdf(part, u"part %1"_s.arg(n), 1));
+            if (n == damaged) {
+                QByteArray bytes = fileBytes(part);
+                if (cutShort)
+                    bytes.chop(bytes.size() / 3);
+                else
+                    bytes.insert(bytes.indexOf("\n1 0 obj"), ' ');
+                QVERIFY(writeFileBytes(part, bytes));
+            }
+            // A part cut short stops the run at once; one damaged inside, when it is joined.
+            const bool ended = document.partEnded();
+            QCOMPARE(ended, n != damaged || !cutShort);
+            if (!ended)
+                break;
+        }
+
+        QVERIFY(!document.finish());
+        document.drop();
+
+        QVERIFY(!document.isOpen());
+        QCOMPARE(entries(), QStringList());
+    }
+
+    void aDocumentDestroyedUnfinishedLeavesNothing()
+    {
+        {
+            PartedDocument document;
+            QVERIFY(document.begin(m_dir->path()));
+            QVERIFY(writeQtPdf(document.nextPart(), u"one"_s, 1));
+            QVERIFY(writeQtPdf(document.nextPart(), u"two"_s, 1));
+        }
+        QCOMPARE(entries(), QStringList());
+    }
+
+    void aSecondCatalogueInTheSameSecondIsNumbered()
+    {
+        const QDateTime begun(QDate(2026, 12, 8), QTime(9, 5, 7));
+        QStringList kept;
+        for (int n = 0; n < 3; ++n) {
+            PartedDocument document;
+            QVERIFY(document.begin(m_dir->path()));
+            QVERIFY(writeQtPdf(document.nextPart(), u"catalogue %1"_s.arg(n), 1));
+            QVERIFY(document.finish());
+            kept.append(QFileInfo(document.keepInFolder(m_dir->path(), begun)).fileName());
+            QVERIFY(!document.isOpen());
+        }
+
+        const QStringList expected = { u"Typovise 2026-12-08 09-05-07.pdf"_s,
+                                       u"Typovise 2026-12-08 09-05-07 (2).pdf"_s,
+                                       u"Typovise 2026-12-08 09-05-07 (3).pdf"_s };
+        QCOMPARE(kept, expected);
+        QStringList byName = expected;
+        byName.sort();
+        QCOMPARE(entries(), byName);
+        QCOMPARE(pdfText(m_dir->filePath(expected[0])).trimmed(), u"catalogue 0 page 1"_s);
+    }
+
+    void aChosenNameReplacesTheFileThere()
+    {
+        const QString chosen = m_dir->filePath(u"mes polices.pdf"_s);
+        QVERIFY(writeFileBytes(chosen, "an older catalogue"));
+        PartedDocument document;
+        QVERIFY(document.begin(m_dir->path()));
+        QVERIFY(writeQtPdf(document.nextPart(), u"new"_s, 1));
+        QVERIFY(document.finish());
+
+        QVERIFY(document.keepAs(chosen));
+
+        QCOMPARE(pdfText(chosen).trimmed(), u"new page 1"_s);
+        QCOMPARE(entries(), QStringList { u"mes polices.pdf"_s });
+    }
+
+private:
+    QStringList entries() const
+    {
+        return QDir(m_dir->path())
+            .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+
+    std::optional<QTemporaryDir> m_dir;
+};
+
+QTEST_MAIN(TestPartedDocument)
+#include "tst_parteddocument.moc"

@@ -1,0 +1,214 @@
+// Joining the parts of a document and checking a finished file, on files written by Qt's own
+// PDF engine and then damaged as a full disk or a bad copy would damage them.
+#include "document/PdfFiles.h"
+
+#include "Files.h"
+#include "Poppler.h"
+#include "QtPdf.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Damage {
+    LastByteCut,
+    SecondHalfCut,
+    ByteInsertedBeforeTable, // every object after it moves away from where the table says
+    PageContentByteChanged,  // the compressed page content no longer decodes
+    TableEntryRemoved,       // the table's first subsection is one entry short
+    FontLengthChanged,       // the embedded font's stream no longer ends where it says
+};
+
+// The first page's content stream: the bytes after "stream" in the object "/Contents" names.
+qsizetype firstPageContentAt(const QByteArray &pdf)
+{
+    const qsizetype contents = pdf.indexOf("/Contents ");
+    if (contents < 0)
+        return -1;
+    const QByteArray number = pdf.mid(contents + 10).split(' ').first();
+    const qsizetype object = pdf.indexOf("\n" + number + " 0 obj");
+    const qsizetype stream = object < 0 ? -1 : pdf.indexOf("stream\n", object);
+    return stream < 0 ? -1 : stream + 7;
+}
+
+// The number after "<key> " in the object that first names key, as it reads "N 0 R".
+QByteArray referenceAfter(const QByteArray &pdf, const QByteArray &key, qsizetype from = 0)
+{
+    const qsizetype at = pdf.indexOf(key + ' ', from);
+    return at < 0 ? QByteArray() : pdf.mid(at + key.size() + 1).split(' ').first();
+}
+
+// Where the value of the indirect object number begins.
+qsizetype objectValueAt(const QByteArray &pdf, const QByteArray &number)
+{
+    const qsizetype object = pdf.indexOf("\n" + number + " 0 obj\n");
+    return object < 0 ? -1 : object + number.size() + 8;
+}
+
+QByteArray damaged(QByteArray pdf, Damage damage)
+{
+    switch (damage) {
+    case Damage::LastByteCut:
+        pdf.chop(1);
+        break;
+    case Damage::SecondHalfCut:
+        pdf.truncate(pdf.size() / 2);
+        break;
+    case Damage::ByteInsertedBeforeTable:
+        pdf.insert(pdf.indexOf("\n1 0 obj"), ' ');
+        break;
+    case Damage::PageContentByteChanged: {
+        const qsizetype at = firstPageContentAt(pdf) + 8;
+        pdf[at] = char(pdf[at] ^ 0x55);
+        break;
+    }
+    case Damage::TableEntryRemoved: {
+        const qsizetype table = pdf.lastIndexOf("\nxref\n");
+        const qsizetype firstEntry = pdf.indexOf('\n', pdf.indexOf('\n', table + 1) + 1) + 1;
+        pdf.remove(firstEntry + 20, 20);
+        break;
+    }
+    case Damage::FontLengthChanged: {
+        // The font file's length is an object of its own; changing a digit keeps every offset.
+        // One more would only take in the line end before "endstream".
+        const qsizetype font = objectValueAt(pdf, referenceAfter(pdf, "/FontFile2"));
+        const qsizetype length = objectValueAt(pdf, referenceAfter(pdf, "/Length", font));
+        const qsizetype lastDigit = pdf.indexOf('\n', length) - 1;
+        pdf[lastDigit] = pdf[lastDigit] == '0' ? '3' : char(pdf[lastDigit] - 1);
+        break;
+    }
+    }
+    return pdf;
+}
+
+// What a document drawn in parts relies on: the join, then the joined file read back whole.
+bool joinedWhole(const QStringList &parts, const QString &target)
+{
+    return PdfFiles::join(parts, target) && PdfFiles::isComplete(target);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Damage)
+
+class TestPdfFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+    }
+
+    void joinKeepsEveryPageInOrderAndTheFirstPartsInformation()
+    {
+        const QStringList parts = { path(u"a.pdf"_s), path(u"b.pdf"_s), path(u"c.pdf"_s) };
+        QVERIFY(writeQtPdf(parts[0], u"first"_s, 2, u"Catalogue d’essai"_s));
+        QVERIFY(writeQtPdf(parts[1], u"second"_s, 3, u"not this title"_s));
+        QVERIFY(writeQtPdf(parts[2], u"third"_s, 1));
+        const QString joined = path(u"joined.pdf"_s);
+
+        QVERIFY(PdfFiles::join(parts, joined));
+
+        QCOMPARE(pdfPages(joined), 6);
+        QCOMPARE(pdfInfoField(joined, u"Title"_s), u"Catalogue d’essai"_s);
+        const QStringList pages = pdfText(joined).split(u'\f', Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 6);
+        const QStringList expected = { u"first page 1"_s, u"first page 2"_s, u"second page 1"_s,
+                                       u"second page 2"_s, u"second page 3"_s, u"third page 1"_s };
+        for (int n = 0; n < 6; ++n)
+            QCOMPARE(pages[n].trimmed(), expected[n]);
+        QVERIFY(PdfFiles::isComplete(joined));
+    }
+
+    void aDamagedFileIsRefused_data()
+    {
+        QTest::addColumn<Damage>("damage");
+        QTest::newRow("cut by its last byte") << Damage::LastByteCut;
+        QTest::newRow("cut in the middle") << Damage::SecondHalfCut;
+        QTest::newRow("objects moved by a byte") << Damage::ByteInsertedBeforeTable;
+        QTest::newRow("a page's content altered") << Damage::PageContentByteChanged;
+        QTest::newRow("an object missing from the table") << Damage::TableEntryRemoved;
+        QTest::newRow("a font's stream of the wrong length") << Damage::FontLengthChanged;
+    }
+
+    void aDamagedFileIsRefused()
+    {
+        QFETCH(Damage, damage);
+        const QString whole = path(u"whole.pdf"_s);
+        const QString other = path(u"other.pdf"_s);
+        const QString broken = path(u"broken.pdf"_s);
+        QVERIFY(writeQtPdf(whole, u"whole"_s, 2));
+        QVERIFY(writeQtPdf(other, u"other"_s, 1));
+        QVERIFY(writeFileBytes(broken, damaged(fileBytes(whole), damage)));
+        QVERIFY(PdfFiles::isComplete(whole));
+
+        QVERIFY(!PdfFiles::isComplete(broken));
+        QVERIFY(!joinedWhole({ broken, other }, path(u"first-broken.pdf"_s)));
+        QVERIFY(!joinedWhole({ other, broken }, path(u"later-broken.pdf"_s)));
+    }
+
+    void onlyTheEndOfAFileWrittenWholeIsLookedAtFirst_data()
+    {
+        QTest::addColumn<Damage>("damage");
+        QTest::addColumn<bool>("endsWhole");
+        QTest::newRow("cut by its last byte: refused") << Damage::LastByteCut << false;
+        QTest::newRow("cut in the middle: refused") << Damage::SecondHalfCut << false;
+        QTest::newRow("altered inside, whole end: left to the full check")
+            << Damage::PageContentByteChanged << true;
+    }
+
+    void onlyTheEndOfAFileWrittenWholeIsLookedAtFirst()
+    {
+        QFETCH(Damage, damage);
+        QFETCH(bool, endsWhole);
+        const QString whole = path(u"whole.pdf"_s);
+        const QString file = path(u"file.pdf"_s);
+        QVERIFY(writeQtPdf(whole, u"whole"_s, 1));
+        QVERIFY(writeFileBytes(file, damaged(fileBytes(whole), damage)));
+
+        QVERIFY(PdfFiles::endsWhole(whole));
+        QCOMPARE(PdfFiles::endsWhole(file), endsWhole);
+    }
+
+    void whatIsNoPdfAtAllIsRefused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("an empty file") << QByteArray();
+        QTest::newRow("text with a PDF's end")
+            << QByteArray("%PDF-1.4\n").append(QByteArray(100, 'x')).append("\n%%EOF\n");
+    }
+
+    void whatIsNoPdfAtAllIsRefused()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString file = path(u"file.pdf"_s);
+        const QString other = path(u"other.pdf"_s);
+        QVERIFY(writeFileBytes(file, bytes));
+        QVERIFY(writeQtPdf(other, u"other"_s, 1));
+
+        QVERIFY(!PdfFiles::isComplete(file));
+        QVERIFY(!PdfFiles::join({ other, file }, path(u"joined.pdf"_s)));
+    }
+
+    void aMissingPartOrAnUnwritableTargetFailsTheJoin()
+    {
+        const QString part = path(u"part.pdf"_s);
+        QVERIFY(writeQtPdf(part, u"part"_s, 1));
+
+        QVERIFY(!PdfFiles::join({}, path(u"none.pdf"_s)));
+        QVERIFY(!PdfFiles::join({ part, path(u"missing.pdf"_s) }, path(u"joined.pdf"_s)));
+        QVERIFY(!PdfFiles::join({ part, part }, path(u"no-such-folder/joined.pdf"_s)));
+    }
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(TestPdfFiles)
+#include "tst_pdffiles.moc"

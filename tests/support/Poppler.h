@@ -1,0 +1,38 @@
+// What poppler's tools read in a PDF file the program wrote.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+// What pdfinfo prints of the file, or nothing when it cannot read the file as a PDF.
+inline QString pdfInfo(const QString &file)
+{
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), { file });
+    if (!pdfinfo.waitForFinished(30000) || pdfinfo.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(pdfinfo.readAllStandardOutput());
+}
+
+// The value pdfinfo gives on the line "<field>: value", trimmed.
+inline QString pdfInfoField(const QString &file, const QString &field)
+{
+    return pdfInfo(file).section(field + u':', 1).section(u'\n', 0, 0).trimmed();
+}
+
+// The page count pdfinfo reads, or -1 when it cannot read the file as a PDF.
+inline int pdfPages(const QString &file)
+{
+    const QString pages = pdfInfoField(file, QStringLiteral("Pages"));
+    return pages.isEmpty() ? -1 : pages.toInt();
+}
+
+// The text of the pages, each page ended by a form feed, as pdftotext reads it.
+inline QString pdfText(const QString &file)
+{
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), { file, QStringLiteral("-") });
+    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
