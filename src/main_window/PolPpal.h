@@ -62,6 +62,8 @@ private Q_SLOTS:
 
 private:
     void createControls();
+    // A control of a pair, named as the settings file names its key: "Gras0", "Gras1".
+    static QString indexed(const QString &word, int index);
     void Affiche_Exemple(int position, int pane);
     void applySampleSize(int index);
     void setSelectionCaption();

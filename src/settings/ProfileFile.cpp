@@ -1,5 +1,7 @@
 #include "settings/ProfileFile.h"
 
+#include "settings/TextEncoding.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -16,85 +18,6 @@ namespace {
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 
 constexpr char kBom[] = "\xEF\xBB\xBF";
-
-// Windows-1252 for 0x80-0x9F. The five bytes Windows leaves undefined map to the C1 control of
-// the same number, so that every byte of a file survives a read and a write.
-constexpr char16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
-};
-
-QString decodeWindows1252(QByteArrayView bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<uchar>(c);
-        *out++ = (b >= 0x80 && b < 0xA0) ? QChar(kWindows1252High[b - 0x80]) : QChar(char16_t(b));
-    }
-    return text;
-}
-
-// The byte for c, or -1 when Windows-1252 cannot carry it.
-int windows1252Byte(char16_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    for (int i = 0; i < 32; ++i) {
-        if (kWindows1252High[i] == c)
-            return 0x80 + i;
-    }
-    return -1;
-}
-
-struct Utf8Scan
-{
-    bool valid;
-    bool ascii;
-};
-
-// Strict: overlong forms, surrogates and code points past U+10FFFF are not UTF-8. A loose check
-// would take Windows-1252 text for UTF-8 and rewrite it changed.
-Utf8Scan scanUtf8(QByteArrayView bytes)
-{
-    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
-    const qsizetype n = bytes.size();
-    bool ascii = true;
-    for (qsizetype i = 0; i < n;) {
-        const uchar lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        ascii = false;
-        int length;
-        char32_t code;
-        char32_t smallest;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, code = lead & 0x1F, smallest = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, code = lead & 0x0F, smallest = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, code = lead & 0x07, smallest = 0x10000;
-        } else {
-            return { false, false };
-        }
-        if (n - i < length)
-            return { false, false };
-        for (int k = 1; k < length; ++k) {
-            const uchar next = p[i + k];
-            if ((next & 0xC0) != 0x80)
-                return { false, false };
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < smallest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return { false, false };
-        i += length;
-    }
-    return { true, ascii };
-}
 
 bool isBlank(QChar c)
 {
@@ -250,7 +173,7 @@ ProfileDocument ProfileDocument::fromBytes(const QByteArray &bytes)
         doc.m_bom = true;
         body = body.sliced(3);
     }
-    const Utf8Scan scan = scanUtf8(body);
+    const TextEncoding::Utf8Scan scan = TextEncoding::scanUtf8(body);
     doc.m_encoding = !scan.valid ? Encoding::Windows1252
         : scan.ascii             ? Encoding::Ascii
                                  : Encoding::Utf8;
@@ -271,7 +194,7 @@ ProfileDocument ProfileDocument::fromBytes(const QByteArray &bytes)
         }
         const QByteArrayView line = body.sliced(start, end - start);
         doc.m_lines.push_back(
-            { scan.valid ? QString(utf8.decode(line)) : decodeWindows1252(line), ending });
+            { scan.valid ? QString(utf8.decode(line)) : TextEncoding::decodeWindows1252(line), ending });
         start = lf < 0 ? body.size() : lf + 1;
     }
     return doc;
@@ -293,7 +216,7 @@ QByteArray ProfileDocument::toBytes() const
         bool carried = true;
         for (const Line &line : m_lines) {
             for (const QChar c : line.text) {
-                const int b = windows1252Byte(c.unicode());
+                const int b = TextEncoding::windows1252Byte(c.unicode());
                 if (b < 0) {
                     carried = false;
                     break;
@@ -308,7 +231,7 @@ QByteArray ProfileDocument::toBytes() const
         // ("Ã©" is C3 A9, UTF-8 for "é") would come back as other text: such a file is written as
         // UTF-8, as is one holding a character Windows-1252 lacks (never a '?' in its place).
         if (carried) {
-            const Utf8Scan scan = scanUtf8(body);
+            const TextEncoding::Utf8Scan scan = TextEncoding::scanUtf8(body);
             if (!scan.valid || scan.ascii)
                 return prefix + body;
         }

@@ -1,0 +1,67 @@
+// The destinations of the print dialog: the menu of "Imprimer" offers the printers and a PDF
+// file, and choosing one prints there at once.
+#include "printing/PolImprim.h"
+
+#include "printer/PrinterService.h"
+#include "widgets/Controls.h"
+#include "widgets/MessageBoxes.h"
+
+#include <QDir>
+#include <QMenu>
+
+void PolImprim::Impression_MenuDemande(const QPoint &at)
+{
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("Destinations"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QString current = m_printer.printerName();
+    for (const QString &name : m_printer.printerNames()) {
+        QAction *action = menu->addAction(name);
+        action->setCheckable(true);
+        action->setChecked(name == current);
+        connect(action, &QAction::triggered, this, [this, name] { Destination_Click(name); });
+    }
+    menu->addSeparator();
+    QAction *pdf = menu->addAction(QStringLiteral("Fichier PDF…"));
+    pdf->setObjectName(QStringLiteral("FichierPdf"));
+    connect(pdf, &QAction::triggered, this, &PolImprim::FichierPdf_Click);
+    menu->popup(Impression->mapToGlobal(at));
+}
+
+void PolImprim::Destination_Click(const QString &printer)
+{
+    // A printer that went away since the menu was shown fails like any printing fault.
+    if (!m_printer.choosePrinter(printer)) {
+        defautImpression();
+        return;
+    }
+    imprimerSurLaDestination();
+}
+
+void PolImprim::FichierPdf_Click()
+{
+    const QString proposed
+        = QDir(m_printer.pdfFolder()).filePath(QStringLiteral("Catalogue des polices.pdf"));
+    const QString file = m_messages.fichierPdf(proposed);
+    if (file.isEmpty())
+        return;
+    if (!m_printer.choosePdfFile(file)) {
+        defautImpression();
+        return;
+    }
+    imprimerSurLaDestination();
+}
+
+void PolImprim::defautImpression()
+{
+    m_messages.MsgBox(QStringLiteral("Défaut d'impression! Corrigez et recommencez."),
+        MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
+}
+
+void PolImprim::imprimerSurLaDestination()
+{
+    Impression->setToolTip(m_printer.destinationText());
+    // The new destination's page may hold more or fewer blocks.
+    Nb_Pages();
+    Impression_Click();
+}
