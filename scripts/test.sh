@@ -12,8 +12,9 @@ appstream man-db file openbox x11-utils" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
-# The tests check French dates; generate that locale once when missing.
-for wanted in fr_FR; do
+# The tests check French dates, and the paper of France and the United States; generate those
+# locales once when missing.
+for wanted in fr_FR en_US; do
     if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
         $SUDO localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
     fi

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fontconfig/fontconfig.h>
+
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -51,6 +53,7 @@ class TestFaceLoading : public QObject
 private Q_SLOTS:
     void pageAsDrawnWithTheSearch_data();
     void pageAsDrawnWithTheSearch();
+    void theProgramsConfigurationComesBackAfterDrawing();
 };
 
 void TestFaceLoading::pageAsDrawnWithTheSearch_data()
@@ -77,6 +80,31 @@ void TestFaceLoading::pageAsDrawnWithTheSearch()
     blank.fill(Qt::white);
     QVERIFY(searched != blank);
     QCOMPARE(skipped, searched);
+}
+
+// Measuring, the census and the sample panes need every font again once a line is drawn.
+void TestFaceLoading::theProgramsConfigurationComesBackAfterDrawing()
+{
+    QGuiApplication::font(); // Qt reads its fonts before the first swap, as when printing
+    FcConfig *const programs = FcConfigGetCurrent();
+    FcPattern *const pattern = FcNameParse(reinterpret_cast<const FcChar8 *>("Liberation Sans"));
+    FcObjectSet *const files = FcObjectSetBuild(FC_FILE, nullptr);
+    int whileDrawing = -1;
+    {
+        const FaceLoadingWithoutMatch drawing;
+        FcFontSet *const found = FcFontList(nullptr, pattern, files);
+        whileDrawing = found ? found->nfont : 0;
+        FcFontSetDestroy(found);
+    }
+    FcFontSet *const afterwards = FcFontList(nullptr, pattern, files);
+    const int foundAfterwards = afterwards ? afterwards->nfont : 0;
+    FcFontSetDestroy(afterwards);
+    FcObjectSetDestroy(files);
+    FcPatternDestroy(pattern);
+
+    QCOMPARE(whileDrawing, 0);
+    QVERIFY(foundAfterwards > 0);
+    QCOMPARE(FcConfigGetCurrent(), programs);
 }
 
 QTEST_MAIN(TestFaceLoading)

@@ -3,7 +3,11 @@
 // measured for the one before it.
 #include "fonts/FaceMetrics.h"
 
+#include "Files.h"
+
+#include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -56,6 +60,27 @@ private Q_SLOTS:
         QCOMPARE(afterSwitch.ascentPerPoint, onCoarse.ascentPerPoint);
         // Half the pixels for the same points: the test sees a stale line if one is served.
         QVERIFY(std::abs(onFine.ascentPerPoint - 2 * onCoarse.ascentPerPoint) < 0.1);
+    }
+
+    // The cache's folder cannot be made: a file stands where it should be.
+    void anUnwritableCacheFolderCostsOnlyTheSaving()
+    {
+        QTemporaryDir dir;
+        const QString blocker = dir.filePath(u"cache"_s);
+        QVERIFY(writeFileBytes(blocker, "not a folder"_ba));
+        const QString cachePath = blocker + u"/Typovise/metrics.cache"_s;
+        const FontChoice choice { u"Liberation Sans"_s, 12, false, false };
+        const QImage device = deviceAt(1200);
+        FaceMetrics uncached({});
+        uncached.measureFor(&device, 1200);
+
+        for (int session = 1; session <= 2; ++session) {
+            FaceMetrics blocked(cachePath);
+            blocked.measureFor(&device, 1200);
+            QCOMPARE(blocked.line(choice).height, uncached.line(choice).height);
+            QVERIFY(!blocked.save());
+        }
+        QVERIFY(QFileInfo(blocker).isFile());
     }
 };
 
