@@ -3,6 +3,7 @@
 // name), Liberation Serif, and DejaVu Sans with its condensed sub-family.
 #include "Files.h"
 #include "FontSetMain.h"
+#include "Poppler.h"
 #include "fonts/FontCensus.h"
 #include "printer/QtPrinterService.h"
 
@@ -10,7 +11,6 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -59,21 +59,6 @@ bool writeFontSet(const QString &root)
     }
     config += u"</fontconfig>\n"_s;
     return writeFileBytes(root + u"/fonts.conf"_s, config.toUtf8());
-}
-
-// The faces a PDF file embeds, by name: "ABCDEF+LiberationSerif" gives "LiberationSerif".
-QStringList pdfFonts(const QString &pdf)
-{
-    QProcess pdffonts;
-    pdffonts.start(u"pdffonts"_s, { pdf });
-    pdffonts.waitForFinished(30000);
-    const QString listing = QString::fromUtf8(pdffonts.readAllStandardOutput());
-    QStringList names;
-    // Two heading lines, then one line per face, its name first.
-    for (const QString &line : listing.split(u'\n', Qt::SkipEmptyParts).mid(2))
-        names.append(line.section(u' ', 0, 0).section(u'+', -1));
-    names.removeDuplicates();
-    return names;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 // What pdfinfo prints of the file, or nothing when it cannot read the file as a PDF.
 inline QString pdfInfo(const QString &file)
@@ -35,4 +36,20 @@ inline QString pdfText(const QString &file)
     if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
         return {};
     return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+// The faces the file embeds, by name and once each: "ABCDEF+LiberationSerif" gives
+// "LiberationSerif".
+inline QStringList pdfFonts(const QString &file)
+{
+    QProcess pdffonts;
+    pdffonts.start(QStringLiteral("pdffonts"), { file });
+    pdffonts.waitForFinished(30000);
+    const QString listing = QString::fromUtf8(pdffonts.readAllStandardOutput());
+    QStringList names;
+    // Two heading lines, then one line per face, its name first.
+    for (const QString &line : listing.split(u'\n', Qt::SkipEmptyParts).mid(2))
+        names.append(line.section(u' ', 0, 0).section(u'+', -1));
+    names.removeDuplicates();
+    return names;
 }
