@@ -1,11 +1,14 @@
 // The print dialog on a scripted printer: what each control estimates and saves, the header's
-// date, the keyboard's path, and a failing run.
+// date, the keyboard's path, the preview, the progress bars and a failing run.
 #include "Harness.h"
 #include "widgets/Controls.h"
+#include "printing/ApercuPages.h"
 #include "printing/PolImprim.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTimer>
 #include <functional>
 
@@ -253,6 +256,24 @@ private Q_SLOTS:
         QCOMPARE(printer.pagesEnded(), 0);
     }
 
+    void barsTellTheirValue_data()
+    {
+        QTest::addColumn<QString>("bar");
+        QTest::newRow("the estimate's bar") << u"Barre"_s;
+        QTest::newRow("the printing run's bar") << u"Bar_Impr"_s;
+    }
+    // Four entries: a bar stops one step short of its full width, three quarters along.
+    void barsTellTheirValue()
+    {
+        QFETCH(QString, bar);
+        openDialog();
+        button(u"Impression"_s)->click();
+        QCOMPARE(m_h->printer.log.last(), u"enddoc"_s);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(bar));
+        QVERIFY(accessible && accessible->valueInterface());
+        QCOMPARE(accessible->valueInterface()->currentValue(), QVariant(75));
+    }
+
     void tabFollowsTheReadingOrder_data()
     {
         QTest::addColumn<QString>("clicked");
@@ -281,6 +302,60 @@ private Q_SLOTS:
             visited.append(namedFocus());
         }
         QCOMPARE(visited, stops);
+    }
+
+    void altKeysPressTheirControls_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("Alt+D adds the date") << (Qt::ALT | Qt::Key_D) << u"Date_Heure0"_s;
+        QTest::newRow("Alt+H adds the time") << (Qt::ALT | Qt::Key_H) << u"Date_Heure1"_s;
+        QTest::newRow("Alt+C chooses the complete list") << (Qt::ALT | Qt::Key_C) << u"Ch_Liste0"_s;
+        QTest::newRow("Alt+S chooses the selection") << (Qt::ALT | Qt::Key_S) << u"Ch_Liste1"_s;
+        QTest::newRow("Alt+E chooses the samples") << (Qt::ALT | Qt::Key_E) << u"Option_LC1"_s;
+        QTest::newRow("Alt+U chooses names only") << (Qt::ALT | Qt::Key_U) << u"Option_LC0"_s;
+        QTest::newRow("Alt+I prints") << (Qt::ALT | Qt::Key_I) << u"Impression"_s;
+        QTest::newRow("Alt+F closes the dialog") << (Qt::ALT | Qt::Key_F) << u"Fermer"_s;
+    }
+    // On a selection, so that every option may be chosen.
+    void altKeysPressTheirControls()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, pressed);
+        openOnASelectionWithNothingSaved();
+        QObject listening;
+        QStringList heard;
+        for (QAbstractButton *b : m_dialog->findChildren<QAbstractButton *>())
+            connect(b, &QAbstractButton::clicked, &listening,
+                [&heard, b] { heard << b->objectName(); });
+        QTest::keyClick(m_dialog, key.key(), key.keyboardModifiers());
+        // A mnemonic presses its button the way a click does, once the button has shown
+        // itself pressed for a moment.
+        QTRY_COMPARE(heard, QStringList { pressed });
+    }
+
+    // Samples on pages of 2000 twips: two blocks under the header, the other two on page 2.
+    void pageKeysTurnThePreview()
+    {
+        m_h->printer.pageHeight = 2000;
+        m_h->printer.previewPage = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {});
+        openDialog();
+        button(u"Option_LC1"_s)->click();
+        QList<int> shown;
+        QTimer::singleShot(0, this, [&] {
+            ApercuPages *apercu = m_dialog->apercu();
+            QVERIFY(apercu);
+            // Closed whatever this check finds, so that a failure cannot leave it waiting.
+            const auto close = qScopeGuard([apercu] { apercu->reject(); });
+            QTRY_VERIFY(apercu->isActiveWindow());
+            QTRY_COMPARE(apercu->pageCount(), 2);
+            QTest::keyClick(apercu, Qt::Key_PageDown);
+            shown << apercu->currentPage();
+            QTest::keyClick(apercu, Qt::Key_PageUp);
+            shown << apercu->currentPage();
+        });
+        QTest::mouseClick(control(u"Modele"_s), Qt::LeftButton);
+        QCOMPARE(shown, (QList<int> { 2, 1 }));
     }
 
     // As a user does it: the main window's print command, options and size typed, Fermer.
