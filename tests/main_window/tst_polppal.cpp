@@ -2,6 +2,7 @@
 #include "widgets/Controls.h"
 #include "printing/PolImprim.h"
 
+#include <QApplication>
 #include <QLabel>
 
 using namespace Qt::StringLiterals;
@@ -181,21 +182,16 @@ private Q_SLOTS:
         QCOMPARE(m_h->readIni(), "[Options]\r\nTaille_Exemple0=" + saved.toUtf8() + "\r\n");
     }
 
-    void tickedStyleIsSavedAtOnce_data()
+    // A double click on an entry copies it, whatever was highlighted before.
+    void doubleClickAddsTheEntry()
     {
-        QTest::addColumn<QString>("box");
-        QTest::newRow("Gras of the complete list's pane") << u"Gras0"_s;
-        QTest::newRow("Italique of the selection's pane") << u"Italique1"_s;
-    }
-    // Start-up reads the same lines back.
-    void tickedStyleIsSavedAtOnce()
-    {
-        QFETCH(QString, box);
-        QTest::mouseClick(m_h->find<VbCheckBox>(box), Qt::LeftButton);
-        QCOMPARE(m_h->readIni(), "[Options]\r\n" + box.toLatin1() + "=1\r\n");
+        highlight(0, { 0 });
+        const QRect entry = liste(0)->visualItemRect(liste(0)->item(3));
+        QTest::mouseDClick(liste(0)->viewport(), Qt::LeftButton, {}, entry.center());
+        QCOMPARE(entries(liste(1)), QStringList { u"4 Liberation Serif"_s });
     }
 
-    // Keys for the commands, with entries 1 and 3 in the selection.
+    // Keys typed on the focused control, with entries 1 and 3 in the selection.
     void keysGiveTheCommands()
     {
         highlight(0, { 0, 2 });
@@ -209,8 +205,54 @@ private Q_SLOTS:
         QTest::keyClick(focused(u"Liste0"_s), Qt::Key_Delete);
         QTest::keyClick(focused(u"Liste0"_s), Qt::Key_Return);
         QTest::keyClick(focused(u"Liste1"_s), Qt::Key_Delete);
-        QTest::keyClick(focused(u"Liste0"_s), Qt::Key_Q, Qt::ControlModifier);
-        QCOMPARE(pressed.join(u' '), u"Quitter Enleve_Tout Ajoute Enleve Quitter"_s);
+        QCOMPARE(pressed.join(u' '), u"Quitter Enleve_Tout Ajoute Enleve"_s);
+    }
+
+    void windowKeysPressTheirControls_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("Alt+A adds the highlighted entries") << (Qt::ALT | Qt::Key_A) << u"Ajoute"_s;
+        QTest::newRow("Alt+E removes the highlighted ones") << (Qt::ALT | Qt::Key_E) << u"Enleve"_s;
+        QTest::newRow("Alt+V empties the selection") << (Qt::ALT | Qt::Key_V) << u"Enleve_Tout"_s;
+        QTest::newRow("Alt+I opens the print dialog") << (Qt::ALT | Qt::Key_I) << u"Imprimer"_s;
+        QTest::newRow("Ctrl+P opens the print dialog") << (Qt::CTRL | Qt::Key_P) << u"Imprimer"_s;
+        QTest::newRow("Alt+Q asks to quit") << (Qt::ALT | Qt::Key_Q) << u"Quitter"_s;
+        QTest::newRow("Ctrl+Q asks to quit") << (Qt::CTRL | Qt::Key_Q) << u"Quitter"_s;
+        QTest::newRow("Alt+G ticks Gras in pane 0") << (Qt::ALT | Qt::Key_G) << u"Gras0"_s;
+        QTest::newRow("Alt+R ticks Gras in pane 1") << (Qt::ALT | Qt::Key_R) << u"Gras1"_s;
+        QTest::newRow("Alt+L ticks Italique in pane 0") << (Qt::ALT | Qt::Key_L) << u"Italique0"_s;
+        QTest::newRow("Alt+U ticks Italique in pane 1") << (Qt::ALT | Qt::Key_U) << u"Italique1"_s;
+    }
+    // Typed in the complete list, with an entry in the selection so that every button shows.
+    void windowKeysPressTheirControls()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, pressed);
+        press(u"Ajoute"_s);
+        QObject listening;
+        QStringList heard;
+        QString dialogShown;
+        // Queued from released, which comes before the command runs: the print dialog's own
+        // event loop hears it, and Fermer ends that loop.
+        for (QAbstractButton *button :
+            m_h->ppal()->centralWidget()->findChildren<QAbstractButton *>()) {
+            const auto hear = [&, button] {
+                heard << button->objectName();
+                if (QWidget *dialog = QApplication::activeModalWidget()) {
+                    dialogShown = dialog->objectName();
+                    dialog->findChild<QAbstractButton *>(u"Fermer"_s)->click();
+                }
+            };
+            connect(button, &QAbstractButton::released, &listening, hear, Qt::QueuedConnection);
+        }
+        QTest::keyClick(focused(u"Liste0"_s), key.key(), key.keyboardModifiers());
+        // A mnemonic presses its control once that has shown itself pressed for a moment.
+        QTRY_COMPARE(heard, QStringList { pressed });
+        QCOMPARE(dialogShown, pressed == u"Imprimer" ? u"PolImprim"_s : QString());
+        // A style ticked is saved at once; start-up reads the same line back.
+        if (m_h->ppal()->findChild<VbCheckBox *>(pressed))
+            QCOMPARE(m_h->readIni(), "[Options]\r\n" + pressed.toLatin1() + "=1\r\n");
     }
 };
 

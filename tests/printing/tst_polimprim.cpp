@@ -1,11 +1,14 @@
 // The print dialog on a scripted printer: what each control estimates and saves, the header's
-// date, the keyboard's path, and a failing run.
+// date, the keyboard's path, the preview, the progress bars and a failing run.
 #include "Harness.h"
 #include "widgets/Controls.h"
+#include "printing/ApercuPages.h"
 #include "printing/PolImprim.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTimer>
 #include <functional>
 
@@ -21,7 +24,7 @@ class TestPolImprim : public QObject
     std::unique_ptr<Harness> m_h;
     PolImprim *m_dialog = nullptr;
     QList<double> m_estimatedSizes; // the sample size of each estimate since the dialog opened
-    bool m_unmeasurable = false;
+    QString m_unmeasurable; // the font the printer cannot measure
 
     template <typename T = QWidget> T *control(const QString &name) const
     {
@@ -40,11 +43,6 @@ class TestPolImprim : public QObject
         m_dialog = m_h->app->afficherImpression();
         m_dialog->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_dialog));
-    }
-    void closeDialog()
-    {
-        QTest::mouseClick(control(u"Fermer"_s), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // The dialog opened on a selection, the header box left, and nothing saved or estimated
     // yet: what a row does next is all that shows.
@@ -70,12 +68,6 @@ class TestPolImprim : public QObject
                 field(name)->insert(c);
         }
     }
-    void pickNextLine(const QString &name, int from)
-    {
-        moveFocusTo(name);
-        control<QComboBox>(name)->setCurrentIndex(from);
-        QTest::keyClick(control(name), Qt::Key_Down);
-    }
     // The control that has the focus, named by the program: a box's own line edit is the box.
     QString namedFocus() const
     {
@@ -96,13 +88,13 @@ private Q_SLOTS:
     void init()
     {
         m_h = std::make_unique<Harness>();
-        m_unmeasurable = false;
+        m_unmeasurable.clear();
         m_h->start({ u"Arial"_s, u"DejaVu Sans"_s, u"Liberation Mono"_s, u"Times"_s });
         // An estimate measures the header (Arial 15 bold) before anything else.
         m_h->printer.height = [this](const ScriptedPrinter::Font &font, const QString &) {
             if (font.size == 15 && font.bold)
                 m_estimatedSizes.append(m_h->app->state().TaillePolice);
-            return m_unmeasurable ? -1.0 : font.size * 20;
+            return font.name == m_unmeasurable ? -1.0 : font.size * 20;
         };
     }
     void cleanup() { m_h.reset(); }
@@ -140,7 +132,10 @@ private Q_SLOTS:
                 QTest::keyClick(field(u"Texte1"_s), Qt::Key_Escape);
             }) << u"[En-Tête]\nTexte=Catalogue\n"_s;
         QTest::newRow("a sample line picked from its list is saved with the size")
-            << UserAction([this] { pickNextLine(u"Ligne_Exemple1"_s, 0); })
+            << UserAction([this] {
+                   moveFocusTo(u"Ligne_Exemple1"_s);
+                   QTest::keyClick(control(u"Ligne_Exemple1"_s), Qt::Key_Down);
+               })
             << u"[Textes]\n1°_Ligne= abcdefghijklmnopqrstuvwxyz 0123456789 éèçàâä\n"
                u"2°_Ligne=ABCDEFGHIJKLMNOP 0123456789 éèçàâäù%\n[TaillePolice]\nTaille=12\n"_s;
         QTest::newRow("a sample line typed is saved when left")
@@ -190,7 +185,7 @@ private Q_SLOTS:
     void unmeasurableFontsGiveNoCount()
     {
         openDialog();
-        m_unmeasurable = true;
+        m_unmeasurable = u"Arial"_s; // the header's font, measured first
         typeInto(u"Taille_Police"_s, u"14"_s);
         QCOMPARE(control<QLabel>(u"Estim_Pages"_s)->text(), u"?"_s);
     }
@@ -235,10 +230,7 @@ private Q_SLOTS:
         printer.pageHeight = 2000; // two blocks of 12-point samples under the header
         openDialog();
         button(u"Option_LC1"_s)->click();
-        const auto heights = printer.height;
-        printer.height = [heights, unmeasurable](const ScriptedPrinter::Font &f, const QString &t) {
-            return f.name == unmeasurable ? -1 : heights(f, t);
-        };
+        m_unmeasurable = unmeasurable;
         printer.failPrintAt = failingLine;
         printer.failNewPage = pageBreakFails;
         printer.failEndDoc = endFails;
@@ -251,6 +243,24 @@ private Q_SLOTS:
         QCOMPARE(printer.log.count(u"abort"_s), 1);
         QCOMPARE(printer.log.last(), u"abort"_s);
         QCOMPARE(printer.pagesEnded(), 0);
+    }
+
+    void barsTellTheirValue_data()
+    {
+        QTest::addColumn<QString>("bar");
+        QTest::newRow("the estimate's bar") << u"Barre"_s;
+        QTest::newRow("the printing run's bar") << u"Bar_Impr"_s;
+    }
+    // Four entries: a bar stops one step short of its full width, three quarters along.
+    void barsTellTheirValue()
+    {
+        QFETCH(QString, bar);
+        openDialog();
+        button(u"Impression"_s)->click();
+        QCOMPARE(m_h->printer.log.last(), u"enddoc"_s);
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(bar));
+        QVERIFY(accessible && accessible->valueInterface());
+        QCOMPARE(accessible->valueInterface()->currentValue(), QVariant(75));
     }
 
     void tabFollowsTheReadingOrder_data()
@@ -283,24 +293,58 @@ private Q_SLOTS:
         QCOMPARE(visited, stops);
     }
 
-    // As a user does it: the main window's print command, options and size typed, Fermer.
-    void openedFromTheMainWindow()
+    void altKeysPressTheirControls_data()
     {
-        m_h->printer.pageHeight = 1000;
-        QString count;
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<QString>("pressed");
+        QTest::newRow("Alt+D adds the date") << (Qt::ALT | Qt::Key_D) << u"Date_Heure0"_s;
+        QTest::newRow("Alt+H adds the time") << (Qt::ALT | Qt::Key_H) << u"Date_Heure1"_s;
+        QTest::newRow("Alt+C chooses the complete list") << (Qt::ALT | Qt::Key_C) << u"Ch_Liste0"_s;
+        QTest::newRow("Alt+S chooses the selection") << (Qt::ALT | Qt::Key_S) << u"Ch_Liste1"_s;
+        QTest::newRow("Alt+E chooses the samples") << (Qt::ALT | Qt::Key_E) << u"Option_LC1"_s;
+        QTest::newRow("Alt+U chooses names only") << (Qt::ALT | Qt::Key_U) << u"Option_LC0"_s;
+        QTest::newRow("Alt+I prints") << (Qt::ALT | Qt::Key_I) << u"Impression"_s;
+        QTest::newRow("Alt+F closes the dialog") << (Qt::ALT | Qt::Key_F) << u"Fermer"_s;
+    }
+    // On a selection, so that every option may be chosen.
+    void altKeysPressTheirControls()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, pressed);
+        openOnASelectionWithNothingSaved();
+        QObject listening;
+        QStringList heard;
+        for (QAbstractButton *b : m_dialog->findChildren<QAbstractButton *>())
+            connect(b, &QAbstractButton::clicked, &listening,
+                [&heard, b] { heard << b->objectName(); });
+        QTest::keyClick(m_dialog, key.key(), key.keyboardModifiers());
+        // A mnemonic presses its button the way a click does, once the button has shown
+        // itself pressed for a moment.
+        QTRY_COMPARE(heard, QStringList { pressed });
+    }
+
+    // Samples on pages of 2000 twips: two blocks under the header, the other two on page 2.
+    void pageKeysTurnThePreview()
+    {
+        m_h->printer.pageHeight = 2000;
+        m_h->printer.previewPage = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, {});
+        openDialog();
+        button(u"Option_LC1"_s)->click();
+        QList<int> shown;
         QTimer::singleShot(0, this, [&] {
-            m_dialog = m_h->ppal()->findChild<PolImprim *>();
-            QVERIFY(m_dialog);
-            QVERIFY(m_dialog->isVisible());
-            button(u"Option_LC1"_s)->click();
-            typeInto(u"Taille_Police"_s, u"5"_s);
-            count = control<QLabel>(u"Estim_Pages"_s)->text();
-            closeDialog();
+            ApercuPages *apercu = m_dialog->apercu();
+            QVERIFY(apercu);
+            // Closed whatever this check finds, so that a failure cannot leave it waiting.
+            const auto close = qScopeGuard([apercu] { apercu->reject(); });
+            QTRY_VERIFY(apercu->isActiveWindow());
+            QTRY_COMPARE(apercu->pageCount(), 2);
+            QTest::keyClick(apercu, Qt::Key_PageDown);
+            shown << apercu->currentPage();
+            QTest::keyClick(apercu, Qt::Key_PageUp);
+            shown << apercu->currentPage();
         });
-        QTest::mouseClick(m_h->find<VkCommand>(u"Imprimer"_s), Qt::LeftButton);
-        // Header 500 twips, blocks of 240 + 2 x 100: one under the header, two on later pages.
-        QCOMPARE(count, u"3"_s);
-        QVERIFY(m_h->readIni().contains("[TaillePolice]\r\nTaille=5\r\n"));
+        QTest::mouseClick(control(u"Modele"_s), Qt::LeftButton);
+        QCOMPARE(shown, (QList<int> { 2, 1 }));
     }
 };
 

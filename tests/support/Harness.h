@@ -31,12 +31,6 @@ struct Harness
         printer.fonts = fonts;
         start();
     }
-    // On the same settings file.
-    void restart()
-    {
-        app.reset();
-        start();
-    }
     PolPpal *ppal() const { return app->polPpal(); }
     template <typename T> T *find(const QString &name) const
     {

@@ -1,5 +1,7 @@
 #include "ScriptedPrinter.h"
 
+#include <QPagedPaintDevice>
+
 QString ScriptedPrinter::Fonts(int i)
 {
     if (onFontQuery)
@@ -12,6 +14,8 @@ bool ScriptedPrinter::Print(const QString &text)
     if (printCalls++ == failPrintAt)
         return false;
     m_pagesInDoc += m_pagesInDoc == 0;
+    if (m_previewTarget && !m_previewPainter.isActive() && !m_previewPainter.begin(m_previewTarget))
+        return false;
     const QString style
         = QLatin1String(current.bold ? "b" : "") + (current.italic ? u"i"_qs : u""_qs);
     log << u"print:%1|%2|%3|%4"_qs.arg(current.name, QString::number(current.size), style, text);
@@ -26,7 +30,7 @@ bool ScriptedPrinter::NewPage()
     m_pagesInDoc += 1 + (m_pagesInDoc == 0);
     m_y = 0;
     log << u"newpage"_qs;
-    return true;
+    return !m_previewPainter.isActive() || m_previewTarget->newPage();
 }
 
 bool ScriptedPrinter::EndDoc()
@@ -34,6 +38,8 @@ bool ScriptedPrinter::EndDoc()
     if (failEndDoc)
         return false;
     log << u"enddoc"_qs;
+    if (m_previewPainter.isActive())
+        m_previewPainter.end();
     m_pagesInEndedDocs += m_pagesInDoc;
     m_pagesInDoc = 0;
     m_y = 0;
@@ -43,6 +49,8 @@ bool ScriptedPrinter::EndDoc()
 void ScriptedPrinter::AbortDoc()
 {
     log << u"abort"_qs;
+    if (m_previewPainter.isActive())
+        m_previewPainter.end();
     m_pagesInDoc = 0;
     m_y = 0;
 }

@@ -4,6 +4,7 @@
 
 #include "printer/PrinterService.h"
 
+#include <QPainter>
 #include <QStringList>
 #include <functional>
 
@@ -24,6 +25,9 @@ public:
     double pageHeight = 15840.0; // 11 inches
     int failPrintAt = -1; // index of the Print call that fails, -1 for none
     bool failEndDoc = false, failNewPage = false;
+    // The page of a print preview; none, as for a service that cannot show its pages, unless a
+    // test gives one. The preview then gets a blank page for every page of the log.
+    std::optional<QPageLayout> previewPage;
     QStringList log;
     int printCalls = 0;
     Font current;
@@ -41,6 +45,8 @@ public:
     bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
+    std::optional<QPageLayout> previewLayout() const override { return previewPage; }
+    void setPreviewTarget(QPagedPaintDevice *target) override { m_previewTarget = target; }
 
     int pagesEnded() const { return m_pagesInEndedDocs; }
 
@@ -48,4 +54,6 @@ private:
     double m_y = 0;
     int m_pagesInDoc = 0;
     int m_pagesInEndedDocs = 0;
+    QPagedPaintDevice *m_previewTarget = nullptr;
+    QPainter m_previewPainter;
 };
