@@ -64,9 +64,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("parts");
         QTest::addColumn<int>("damaged");
         QTest::addColumn<bool>("cutShort");
-        QTest::newRow("a single part cut short") << 1 << 1 << true;
         QTest::newRow("a single part with its objects moved") << 1 << 1 << false;
-        QTest::newRow("the first of three parts with its objects moved") << 3 << 1 << false;
         QTest::newRow("the second of three parts cut short") << 3 << 2 << true;
         QTest::newRow("the last of three parts with its objects moved") << 3 << 3 << false;
     }
@@ -114,16 +112,23 @@ private Q_SLOTS:
         QCOMPARE(entries(), QStringList());
     }
 
-    void aSecondCatalogueInTheSameSecondIsNumbered()
+    // A name of its own in the folder, never replacing a file there, or the name the user chose,
+    // replacing the file there.
+    void theFinishedFileTakesItsName()
     {
         const QDateTime begun(QDate(2026, 12, 8), QTime(9, 5, 7));
+        const QString chosen = m_dir->filePath(u"mes polices.pdf"_s);
+        QVERIFY(writeFileBytes(chosen, "an older catalogue"));
         QStringList kept;
-        for (int n = 0; n < 3; ++n) {
+        for (int n = 0; n < 4; ++n) {
             PartedDocument document;
             QVERIFY(document.begin(m_dir->path()));
             QVERIFY(writeQtPdf(document.nextPart(), u"catalogue %1"_s.arg(n), 1));
             QVERIFY(document.finish());
-            kept.append(QFileInfo(document.keepInFolder(m_dir->path(), begun)).fileName());
+            if (n < 3)
+                kept.append(QFileInfo(document.keepInFolder(m_dir->path(), begun)).fileName());
+            else
+                QVERIFY(document.keepAs(chosen));
             QVERIFY(!document.isOpen());
         }
 
@@ -131,25 +136,11 @@ private Q_SLOTS:
                                        u"Typovise 2026-12-08 09-05-07 (2).pdf"_s,
                                        u"Typovise 2026-12-08 09-05-07 (3).pdf"_s };
         QCOMPARE(kept, expected);
-        QStringList byName = expected;
+        QStringList byName = expected + QStringList { u"mes polices.pdf"_s };
         byName.sort();
         QCOMPARE(entries(), byName);
         QCOMPARE(pdfText(m_dir->filePath(expected[0])).trimmed(), u"catalogue 0 page 1"_s);
-    }
-
-    void aChosenNameReplacesTheFileThere()
-    {
-        const QString chosen = m_dir->filePath(u"mes polices.pdf"_s);
-        QVERIFY(writeFileBytes(chosen, "an older catalogue"));
-        PartedDocument document;
-        QVERIFY(document.begin(m_dir->path()));
-        QVERIFY(writeQtPdf(document.nextPart(), u"new"_s, 1));
-        QVERIFY(document.finish());
-
-        QVERIFY(document.keepAs(chosen));
-
-        QCOMPARE(pdfText(chosen).trimmed(), u"new page 1"_s);
-        QCOMPARE(entries(), QStringList { u"mes polices.pdf"_s });
+        QCOMPARE(pdfText(chosen).trimmed(), u"catalogue 3 page 1"_s);
     }
 
 private:

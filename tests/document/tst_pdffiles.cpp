@@ -23,18 +23,6 @@ enum class Damage {
     TextWithin,              // no PDF at all, only its first and last bytes
 };
 
-// The first page's content stream: the bytes after "stream" in the object "/Contents" names.
-qsizetype firstPageContentAt(const QByteArray &pdf)
-{
-    const qsizetype contents = pdf.indexOf("/Contents ");
-    if (contents < 0)
-        return -1;
-    const QByteArray number = pdf.mid(contents + 10).split(' ').first();
-    const qsizetype object = pdf.indexOf("\n" + number + " 0 obj");
-    const qsizetype stream = object < 0 ? -1 : pdf.indexOf("stream\n", object);
-    return stream < 0 ? -1 : stream + 7;
-}
-
 // The number after "<key> " in the object that first names key, as it reads "N 0 R".
 QByteArray referenceAfter(const QByteArray &pdf, const QByteArray &key, qsizetype from = 0)
 {
@@ -62,7 +50,8 @@ QByteArray damaged(QByteArray pdf, Damage damage)
         pdf.insert(pdf.indexOf("\n1 0 obj"), ' ');
         break;
     case Damage::PageContentByteChanged: {
-        const qsizetype at = firstPageContentAt(pdf) + 8;
+        // Qt writes the first page's content as the file's first stream.
+        const qsizetype at = pdf.indexOf("stream\n") + 15;
         pdf[at] = char(pdf[at] ^ 0x55);
         break;
     }
@@ -117,7 +106,6 @@ private Q_SLOTS:
 
         QVERIFY(PdfFiles::join(parts, joined));
 
-        QCOMPARE(pdfPages(joined), 6);
         QCOMPARE(pdfInfoField(joined, u"Title"_s), u"Catalogue d’essai"_s);
         const QStringList pages = pdfText(joined).split(u'\f', Qt::SkipEmptyParts);
         QCOMPARE(pages.size(), 6);
