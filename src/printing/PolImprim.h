@@ -74,6 +74,8 @@ private:
     void createControls();
     void Nb_Pages();
     void Sauve_Fichini();
+    // The current destination in the tooltip of "Imprimer", with the way to the others.
+    void showDestination();
     // Shows the chosen destination, estimates the pages on its page and prints there.
     void imprimerSurLaDestination();
     // The one message of every printing failure.

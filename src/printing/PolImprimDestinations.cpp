@@ -58,9 +58,16 @@ void PolImprim::defautImpression()
         MessageBoxes::Exclamation, QStringLiteral("Contrôle d'impression"));
 }
 
+void PolImprim::showDestination()
+{
+    // Nothing on screen announces a context menu: the tooltip says how to reach it.
+    Impression->setToolTip(m_printer.destinationText()
+        + QStringLiteral("\nAutres destinations : clic droit, touche Menu ou Maj+F10"));
+}
+
 void PolImprim::imprimerSurLaDestination()
 {
-    Impression->setToolTip(m_printer.destinationText());
+    showDestination();
     // The new destination's page may hold more or fewer blocks.
     Nb_Pages();
     Impression_Click();

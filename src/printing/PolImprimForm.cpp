@@ -211,7 +211,7 @@ void PolImprim::createControls()
     connect(Impression, &QPushButton::clicked, this, &PolImprim::Impression_Click);
     // The destination is shown on the button; its context menu (or the keyboard's menu key)
     // offers the others.
-    Impression->setToolTip(m_printer.destinationText());
+    showDestination();
     Impression->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(
         Impression, &QWidget::customContextMenuRequested, this, &PolImprim::Impression_MenuDemande);

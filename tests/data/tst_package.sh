@@ -61,6 +61,12 @@ appstreamcli validate --no-net --pedantic "$share/metainfo/$id.metainfo.xml" ||
     fail "appstreamcli rejects the metainfo"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
     "$share/metainfo/$id.metainfo.xml" || fail "the metainfo does not launch the desktop entry"
+grep -q "<project_license>GPL-3.0-or-later</project_license>" "$share/metainfo/$id.metainfo.xml" ||
+    fail "the metainfo does not give the licence"
+! grep -q "https\?://" "$share/metainfo/$id.metainfo.xml" ||
+    fail "the metainfo names a web address, but the project is published nowhere"
+grep -qx "License: GPL-3.0-or-later" "$share/doc/typovise/copyright" ||
+    fail "the copyright file does not give the licence"
 warnings=$(LC_ALL=C.UTF-8 man --warnings -E UTF-8 -l "$share/man/man1/typovise.1.gz" 2>&1 >/dev/null)
 [ -z "$warnings" ] || fail "the manual page has faults: $warnings"
 
