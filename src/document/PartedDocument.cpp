@@ -58,7 +58,7 @@ QString PartedDocument::nextPart()
     return partPath(m_parts);
 }
 
-bool PartedDocument::partEnded() const
+bool PartedDocument::lastPartEndsWhole() const
 {
     return m_parts > 0 && PdfFiles::endsWhole(partPath(m_parts));
 }
@@ -72,7 +72,7 @@ bool PartedDocument::finish()
             && PdfFiles::isComplete(m_file);
     } else if (m_parts > 1) {
         // The join reads every part whole and checks its own writes; reading the joined file
-        // again would cost as much as the join and find nothing more.
+        // again would add half the join's time and find nothing more.
         QStringList parts;
         for (int n = 1; n <= m_parts; ++n)
             parts.append(partPath(n));

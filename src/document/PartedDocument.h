@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <memory>
 
 class QDateTime;
@@ -33,7 +34,7 @@ public:
     QString nextPart();
     // Whether the part drawn last ends whole: a cheap look at its end, so that a run on a full
     // disk stops early. The join reads every part whole.
-    bool partEnded() const;
+    bool lastPartEndsWhole() const;
     // The working file, flushed to the disk and read back: neither a painter nor the printer
     // tells of writes lost on a full disk. A single part is read back whole; parts are read
     // whole as they are joined, and the joined file is written with every write checked.

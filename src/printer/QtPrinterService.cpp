@@ -143,7 +143,7 @@ bool QtPrinterService::endPart()
     // leaves time for. Emptying it lets the part's faces go; a font still in use loads its face
     // again when it is next drawn.
     QFont::cleanup();
-    return ended && m_document->partEnded();
+    return ended && m_document->lastPartEndsWhole();
 }
 
 bool QtPrinterService::Print(const QString &text)
