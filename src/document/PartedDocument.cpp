@@ -63,22 +63,16 @@ bool PartedDocument::lastPartEndsWhole() const
     return m_parts > 0 && PdfFiles::endsWhole(partPath(m_parts));
 }
 
-bool PartedDocument::finish()
+bool PartedDocument::finish(const PdfFiles::DocumentInfo &info)
 {
-    bool written = false;
-    if (m_parts == 1) {
-        // Written by the painter alone, whose failed writes nobody reports: read back whole.
-        written = QFile::rename(partPath(1), m_file) && syncToDisk(m_file)
-            && PdfFiles::isComplete(m_file);
-    } else if (m_parts > 1) {
-        // The join reads every part whole and checks its own writes; reading the joined file
-        // again would add half the join's time and find nothing more.
-        QStringList parts;
-        for (int n = 1; n <= m_parts; ++n)
-            parts.append(partPath(n));
-        written = PdfFiles::join(parts, m_file) && syncToDisk(m_file)
-            && PdfFiles::endsWhole(m_file);
-    }
+    QStringList parts;
+    for (int n = 1; n <= m_parts; ++n)
+        parts.append(partPath(n));
+    // Reading the joined file again would add half the join's time and find nothing more.
+    const bool written = !parts.isEmpty()
+        && (parts.size() > 1 || PdfFiles::isComplete(parts.first()))
+        && PdfFiles::join(parts, m_file, info) && syncToDisk(m_file)
+        && PdfFiles::endsWhole(m_file);
     removeParts();
     return written;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/PdfFiles.h"
+
 #include <QString>
 
 #include <memory>
@@ -35,10 +37,11 @@ public:
     // Whether the part drawn last ends whole: a cheap look at its end, so that a run on a full
     // disk stops early. The join reads every part whole.
     bool lastPartEndsWhole() const;
-    // The working file, flushed to the disk and read back: neither a painter nor the printer
-    // tells of writes lost on a full disk. A single part is read back whole; parts are read
-    // whole as they are joined, and the joined file is written with every write checked.
-    bool finish();
+    // The parts joined into the working file with info, flushed to the disk: neither a
+    // painter nor the printer tells of writes lost on a full disk, so every part is read whole
+    // as it is joined (a single part, written by the painter alone, read back whole first),
+    // and every write of the joined file is checked.
+    bool finish(const PdfFiles::DocumentInfo &info = {});
     // The finished working file, for a printer to take.
     QString file() const { return m_file; }
 

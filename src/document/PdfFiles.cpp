@@ -26,6 +26,61 @@ void openStrictly(QPDF &pdf, const QString &path)
     pdf.processFile(QFile::encodeName(path).constData());
 }
 
+QPDFObjectHandle text(const QString &value)
+{
+    return QPDFObjectHandle::newUnicodeString(value.toStdString());
+}
+
+void describe(QPDF &pdf, const PdfFiles::DocumentInfo &info)
+{
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    QPDFObjectHandle documentInfo = trailer.getKey("/Info");
+    if (!documentInfo.isDictionary()) {
+        documentInfo = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        trailer.replaceKey("/Info", documentInfo);
+    }
+    if (!info.title.isEmpty())
+        documentInfo.replaceKey("/Title", text(info.title));
+    if (!info.creator.isEmpty())
+        documentInfo.replaceKey("/Creator", text(info.creator));
+    if (info.outline.isEmpty())
+        return;
+
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    QPDFObjectHandle outlines = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    std::vector<QPDFObjectHandle> items;
+    items.reserve(size_t(info.outline.size()));
+    for (const PdfFiles::DocumentInfo::Entry &entry : info.outline) {
+        if (entry.page < 0 || size_t(entry.page) >= pages.size())
+            continue;
+        QPDFObjectHandle destination = QPDFObjectHandle::newArray();
+        destination.appendItem(pages[size_t(entry.page)].getObjectHandle());
+        destination.appendItem(QPDFObjectHandle::newName("/XYZ"));
+        destination.appendItem(QPDFObjectHandle::newNull());
+        destination.appendItem(QPDFObjectHandle::newReal(entry.top, 2));
+        destination.appendItem(QPDFObjectHandle::newNull());
+        QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        item.replaceKey("/Title", text(entry.title));
+        item.replaceKey("/Parent", outlines);
+        item.replaceKey("/Dest", destination);
+        if (!items.empty()) {
+            item.replaceKey("/Prev", items.back());
+            items.back().replaceKey("/Next", item);
+        }
+        items.push_back(item);
+    }
+    if (items.empty())
+        return;
+    outlines.replaceKey("/First", items.front());
+    outlines.replaceKey("/Last", items.back());
+    outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(qint64(items.size())));
+    QPDFObjectHandle root = pdf.getRoot();
+    root.replaceKey("/Outlines", outlines);
+    // The reader opens with the outline beside the pages.
+    root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+}
+
 bool write(QPDF &pdf, const QString &target)
 {
     FILE *out = std::fopen(QFile::encodeName(target).constData(), "wb");
@@ -80,7 +135,7 @@ bool PdfFiles::isComplete(const QString &path)
     }
 }
 
-bool PdfFiles::join(const QStringList &parts, const QString &target)
+bool PdfFiles::join(const QStringList &parts, const QString &target, const DocumentInfo &info)
 {
     if (parts.isEmpty() || !std::all_of(parts.begin(), parts.end(), endsWhole))
         return false;
@@ -97,6 +152,7 @@ bool PdfFiles::join(const QStringList &parts, const QString &target)
             if (part.anyWarnings())
                 return false;
         }
+        describe(joined, info);
         return write(joined, target);
     } catch (const std::exception &) {
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 
 // PDF files that the program wrote itself, read back with qpdf: the parts of a long catalogue
@@ -9,6 +10,21 @@
 // reference table that does not match the objects, a stream of the wrong length, a file cut
 // short), or that it reads with a warning, is not the file that was written.
 namespace PdfFiles {
+// What a reader shows of a catalogue besides its pages: the document's title and creator, and
+// an outline with one entry per font, each opening the page where its name stands.
+struct DocumentInfo
+{
+    struct Entry
+    {
+        QString title;
+        int page = 0;      // from 0, in the joined document
+        double top = 0;    // points from the bottom of the page, where the entry's line begins
+    };
+    QString title;
+    QString creator;
+    QList<Entry> outline;
+};
+
 // The file ends as a PDF writer ends it, qpdf reads every object its cross-reference table
 // lists without a warning, and every page's content decodes.
 bool isComplete(const QString &path);
@@ -17,8 +33,9 @@ bool isComplete(const QString &path);
 // check of a file just written, which a full disk leaves without its end.
 bool endsWhole(const QString &path);
 
-// Writes target from the pages of parts, in order. The first part is the base: its catalogue
-// and document information stay, and the pages of the others are appended to its page tree.
+// Writes target from the pages of parts, in order, with info's title, creator and outline. The
+// first part is the base: its catalogue and document information stay (its date among them),
+// and the pages of the others are appended to its page tree.
 // Every object that a part's pages reach is parsed where its cross-reference table says, so a
 // part that is not whole fails the join; the streams are copied as they are, not decoded, so
 // only isComplete finds a page whose content was altered. False, with target possibly half
@@ -27,5 +44,5 @@ bool endsWhole(const QString &path);
 //
 // The joined document holds the parsed objects of every part in memory, not their streams,
 // which are read from the parts' files again as target is written.
-bool join(const QStringList &parts, const QString &target);
+bool join(const QStringList &parts, const QString &target, const DocumentInfo &info = {});
 } // namespace PdfFiles

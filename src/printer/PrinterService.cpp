@@ -29,6 +29,10 @@ void PrinterService::prepareFonts(const QStringList &items,
     Q_UNUSED(keepGoing);
 }
 
+void PrinterService::setDocumentTitle(const QString &) { }
+
+void PrinterService::markEntry(const QString &) { }
+
 QString PrinterService::destinationText() const
 {
     return {};

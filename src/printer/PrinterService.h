@@ -1,5 +1,5 @@
-// The platform layer: what Typovise needs from the machine, behind small interfaces that the
-// windows receive from their owner, so that tests can hand them scripted versions.
+// What Typovise needs of the printer, behind an interface that the windows receive from their
+// owner, so that tests can hand them scripted versions.
 //
 // The printer service is the default printer as one object with one current font and one
 // vertical print position. Lengths are in twips (1440 to the inch), sizes in points.
@@ -53,6 +53,10 @@ public:
     virtual bool EndDoc() = 0;
     // Drops the open document so that nothing of it reaches paper or file.
     virtual void AbortDoc() = 0;
+    // What a reader shows of the document besides its pages: its title, and an outline entry
+    // for the line the next Print starts. A service that writes no such thing ignores both.
+    virtual void setDocumentTitle(const QString &title);
+    virtual void markEntry(const QString &title);
 
     // Where documents go, in the user's words: the printer's name, or the PDF file and where.
     virtual QString destinationText() const;

@@ -118,6 +118,7 @@ bool QtPrinterService::beginDocument()
     if (!m_document->begin(printsToPdf() ? pdfFolder() : QDir::tempPath()))
         return false;
     m_y = 0;
+    m_page = 0;
     m_begun = m_clock();
     if (beginPart())
         return true;
@@ -176,6 +177,7 @@ bool QtPrinterService::NewPage()
     m_y = 0;
     if (m_previewTarget)
         return m_previewTarget->newPage();
+    ++m_page;
     // Enough that the faces the layout names itself are embedded again only a few times.
     constexpr qsizetype kFacesPerPart = 200;
     if (m_facesInPart.size() < kFacesPerPart)
@@ -199,7 +201,24 @@ bool QtPrinterService::EndDoc()
 
 bool QtPrinterService::finishDocument()
 {
-    return endPart() && m_document->finish() && deliver();
+    m_info.creator = QStringLiteral("Typovise 2.0");
+    return endPart() && m_document->finish(m_info) && deliver();
+}
+
+void QtPrinterService::setDocumentTitle(const QString &title)
+{
+    m_info.title = title;
+}
+
+void QtPrinterService::markEntry(const QString &title)
+{
+    if (m_previewTarget || !beginDocument())
+        return;
+    // Where the line's top stands on the page, as a reader counts: points from the bottom.
+    const QRectF paper = m_printer->pageLayout().fullRectPoints();
+    const QRectF printable = m_printer->pageLayout().paintRectPoints();
+    const double top = paper.height() - (printable.top() + m_y / 20.0);
+    m_info.outline.append({ title, m_page, top });
 }
 
 bool QtPrinterService::deliver()
@@ -236,6 +255,7 @@ void QtPrinterService::dropDocument()
         m_painter.end();
     m_document->drop();
     m_facesInPart.clear();
+    m_info = {};
 }
 
 std::optional<QPageLayout> QtPrinterService::previewLayout() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/PdfFiles.h"
 #include "fonts/FaceMetrics.h"
 #include "printer/Destination.h"
 #include "printer/PrinterService.h"
@@ -44,6 +45,8 @@ public:
     bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
+    void setDocumentTitle(const QString &title) override;
+    void markEntry(const QString &title) override;
 
     QString destinationText() const override;
     QStringList printerNames() const override;
@@ -92,6 +95,8 @@ private:
     QSet<FontChoice> m_facesInPart; // at size 0: the faces that the part embeds
     QDateTime m_begun;
     QString m_lastPdf;
+    PdfFiles::DocumentInfo m_info; // of the document being drawn
+    int m_page = 0; // the page being drawn, from 0, over every part
     double m_y = 0; // twips from the top of the printable area
     double m_scaleHeight = -1; // measured once: the page layout is fixed with the printer
 };

@@ -192,11 +192,14 @@ bool CatalogueLayout::printDocument(const QDateTime &when, const QLocale &locale
     ProgressBar bar(kBarImprWidth, n, progress, m_progressGrain);
     PrinterService &printer = m_printer;
 
+    const QString header = headerText(when, locale);
+    printer.setDocumentTitle(header.trimmed().isEmpty() ? QStringLiteral("Catalogue de polices")
+                                                        : header.trimmed());
     printer.setFontSize(15);
     printer.setFontName(kArial);
     printer.setFontBold(true);
     printer.setFontItalic(true);
-    if (!printer.Print(headerText(when, locale)))
+    if (!printer.Print(header))
         return false;
     printer.setFontBold(false);
     printer.setFontItalic(false);
@@ -244,6 +247,8 @@ bool CatalogueLayout::printDocument(const QDateTime &when, const QLocale &locale
                 return false;
         }
 
+        // The outline names the font as the line does, and opens the page it stands on.
+        printer.markEntry(m_options.AvecNumero ? EntreeListe : NomPolice);
         if (!printer.Print(m_options.AvecNumero ? EntreeListe : NomPolice))
             return false;
         if (m_options.AvecExemple) {

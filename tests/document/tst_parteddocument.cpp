@@ -36,7 +36,7 @@ private Q_SLOTS:
     void thePartsAreJoinedIntoAHiddenWorkingFileAndRemoved_data()
     {
         QTest::addColumn<int>("parts");
-        QTest::newRow("one part, taken as it is") << 1;
+        QTest::newRow("one part, read back whole") << 1;
         QTest::newRow("three parts, joined") << 3;
     }
 

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -114,6 +118,36 @@ private Q_SLOTS:
         for (int n = 0; n < 6; ++n)
             QCOMPARE(pages[n].trimmed(), expected[n]);
         QVERIFY(PdfFiles::isComplete(joined));
+    }
+
+    // Each outline entry opens its page, in the order given, under the title a reader shows.
+    void theJoinedFileCarriesTheTitleAndTheOutline()
+    {
+        const QStringList parts = { path(u"a.pdf"_s), path(u"b.pdf"_s) };
+        QVERIFY(writeQtPdf(parts[0], u"first"_s, 2));
+        QVERIFY(writeQtPdf(parts[1], u"second"_s, 2));
+        PdfFiles::DocumentInfo info { u"Polices françaises"_s, u"Typovise 2.0"_s,
+            { { u"Écriture"_s, 0, 700 }, { u"Lato"_s, 0, 500 }, { u"Zapf"_s, 3, 800 } } };
+        const QString joined = path(u"joined.pdf"_s);
+
+        QVERIFY(PdfFiles::join(parts, joined, info));
+
+        QCOMPARE(pdfInfoField(joined, u"Title"_s), info.title);
+        QCOMPARE(pdfInfoField(joined, u"Creator"_s), info.creator);
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(joined).constData());
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        QPDFOutlineDocumentHelper outline(pdf);
+        std::vector<QPDFOutlineObjectHelper> entries = outline.getTopLevelOutlines();
+        QCOMPARE(entries.size(), size_t(info.outline.size()));
+        for (size_t n = 0; n < entries.size(); ++n) {
+            const PdfFiles::DocumentInfo::Entry &given = info.outline.at(qsizetype(n));
+            QCOMPARE(QString::fromStdString(entries[n].getTitle()), given.title);
+            QPDFObjectHandle destination = entries[n].getDest();
+            QVERIFY(destination.getArrayItem(0).isSameObjectAs(
+                pages.at(size_t(given.page)).getObjectHandle()));
+            QCOMPARE(destination.getArrayItem(3).getNumericValue(), given.top);
+        }
     }
 
     void aDamagedFileIsRefused_data()

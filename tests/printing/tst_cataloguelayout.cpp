@@ -72,6 +72,10 @@ private Q_SLOTS:
         const QStringList entries { u"1 Alpha"_s, u"1000 Beta Sans"_s };
         QVERIFY(CatalogueLayout(printer, entries, options).print(kWhen, QLocale::c()));
         QCOMPARE(printer.log, printed);
+        QCOMPARE(printer.documentTitle, u"Cat"_s);
+        const QList<std::pair<QString, int>> marks { { numbers ? u"1 Alpha"_s : u"Alpha"_s, 0 },
+            { numbers ? u"1000 Beta Sans"_s : u"Beta Sans"_s, 0 } };
+        QCOMPARE(printer.marks, marks);
     }
 
     void estimateAgainstPrintedPages_data()
@@ -118,6 +122,10 @@ private Q_SLOTS:
         QVERIFY(printer.log.isEmpty()); // an estimate opens no document
         QCOMPARE(layout.print(kWhen, QLocale::c()), entries > 0);
         QCOMPARE(printer.pagesEnded(), printed);
+        // One outline entry per font; the last one opens the last page.
+        QCOMPARE(printer.marks.size(), entries);
+        if (entries > 0)
+            QCOMPARE(printer.marks.last().second, printed - 1);
     }
 };
 

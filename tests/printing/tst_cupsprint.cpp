@@ -161,6 +161,8 @@ class TestCupsPrint : public QObject
         QVERIFY2(fonts.contains(u"LiberationSans-BoldItalic"_s), qPrintable(fonts.join(u' ')));
         QCOMPARE(fonts.contains(u"LiberationMono"_s), samples);
         QCOMPARE(text.count(u"Catalogue d'essai"_s), 1);
+        QCOMPARE(pdfInfoField(pdf, u"Title"_s), u"Catalogue d'essai"_s);
+        QCOMPARE(pdfInfoField(pdf, u"Creator"_s), u"Typovise 2.0"_s);
         for (const QString &name : std::as_const(m_printedNames))
             QVERIFY2(text.contains(name), qPrintable(name));
         QCOMPARE(text.contains(u"Portez"_s), samplesOnThePage);

@@ -23,6 +23,11 @@ bool ScriptedPrinter::Print(const QString &text)
     return true;
 }
 
+void ScriptedPrinter::markEntry(const QString &title)
+{
+    marks.append({ title, m_pagesInDoc == 0 ? 0 : m_pagesInDoc - 1 });
+}
+
 bool ScriptedPrinter::NewPage()
 {
     if (failNewPage)

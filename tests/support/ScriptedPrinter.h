@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 class ScriptedPrinter : public PrinterService
 {
@@ -29,6 +30,8 @@ public:
     // test gives one. The preview then gets a blank page for every page of the log.
     std::optional<QPageLayout> previewPage;
     QStringList log;
+    QString documentTitle;
+    QList<std::pair<QString, int>> marks; // each outline entry and its page, from 0
     int printCalls = 0;
     Font current;
 
@@ -45,6 +48,8 @@ public:
     bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
+    void setDocumentTitle(const QString &title) override { documentTitle = title; }
+    void markEntry(const QString &title) override;
     std::optional<QPageLayout> previewLayout() const override { return previewPage; }
     void setPreviewTarget(QPagedPaintDevice *target) override { m_previewTarget = target; }
 
