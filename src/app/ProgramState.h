@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 struct ProgramState
@@ -18,7 +19,8 @@ struct ProgramState
     double TaillePolice = 0;
     // Indexed 1 and 2 as the two sample lines are numbered; element 0 is unused.
     std::array<QString, 3> LignesExemple;
-    QString TexteExemple;
+    // The sample lines as they stood at start-up, which the panes show one blank apart.
+    QStringList TexteExemple;
     int ListeCourante = 0;
     int DernierAjout = 0;
     QString EntreeListe;

@@ -9,6 +9,7 @@
 #include "printer/PrinterService.h"
 #include "widgets/Controls.h"
 #include "widgets/MessageBoxes.h"
+#include "widgets/SampleLabel.h"
 #include "widgets/WindowCentring.h"
 
 #include <QCloseEvent>
@@ -124,12 +125,12 @@ void PolPpal::Form_Load()
     for (int i = 0; i < 2; ++i)
         Italique[i]->setValue(Settings::readInt(
             m_state.FichierIni, Settings::kOptions, indexed(QStringLiteral("Italique"), i)));
-    m_state.TexteExemple = m_state.LignesExemple[1] + u' ' + m_state.LignesExemple[2];
+    m_state.TexteExemple = { m_state.LignesExemple[1], m_state.LignesExemple[2] };
     for (int i = 0; i < 2; ++i) {
         QFont font = Exemple[i]->font();
         font.setItalic(Italique[i]->Value() == 1);
         Exemple[i]->setFont(font);
-        Exemple[i]->setText(m_state.TexteExemple);
+        showTexteExemple(i);
     }
     Curseur_Normal();
     // The complete list is what the program is about: the keyboard starts there.
@@ -143,15 +144,15 @@ void PolPpal::Form_Activate()
     // none, and the two sentences must not run together.
     const QString &second = m_state.LignesExemple[2];
     const bool separated = m_state.LignesExemple[1].endsWith(u' ') || second.startsWith(u' ');
-    Exemple[0]->setText(
-        m_state.LignesExemple[1] + (separated ? QString() : QStringLiteral(" ")) + second);
+    Exemple[0]->setSample({ m_state.LignesExemple[1], second },
+        separated ? QString() : QStringLiteral(" "));
 }
 
 void PolPpal::Affiche_Exemple(int position, int pane)
 {
     if (Liste[pane]->ListIndex() < 0)
         return;
-    Exemple[pane]->setText(m_state.TexteExemple);
+    showTexteExemple(pane);
     m_state.EntreeListe = Liste[m_state.ListeCourante]->List(position);
     const std::optional<QString> name
         = displayFontName(m_state.EntreeListe, NbrePol->text().size());
@@ -165,6 +166,11 @@ void PolPpal::Affiche_Exemple(int position, int pane)
     // names the family alone, and so does the pane.
     m_state.NomPoliceReelle = FontCensus::familyName(QFontInfo(Exemple[pane]->font()).family());
     Cadre_Exemple[pane]->setCaption(m_state.NomPoliceReelle);
+}
+
+void PolPpal::showTexteExemple(int pane)
+{
+    Exemple[pane]->setSample(m_state.TexteExemple, QStringLiteral(" "));
 }
 
 void PolPpal::Liste_GotFocus(int index)

@@ -10,6 +10,7 @@ class MessageBoxes;
 class PrinterService;
 struct ProgramState;
 class QLabel;
+class SampleLabel;
 class VbCheckBox;
 class VbComboBox;
 class VbListBox;
@@ -65,6 +66,7 @@ private:
     // A control of a pair, named as the settings file names its key: "Gras0", "Gras1".
     static QString indexed(const QString &word, int index);
     void Affiche_Exemple(int position, int pane);
+    void showTexteExemple(int pane);
     void applySampleSize(int index);
     void setSelectionCaption();
     bool confirmQuit();
@@ -89,5 +91,5 @@ private:
     VkCommand *Imprimer = nullptr;
     VkCommand *Quitter = nullptr;
     std::array<VkFrame *, 2> Cadre_Exemple {};
-    std::array<QLabel *, 2> Exemple {};
+    std::array<SampleLabel *, 2> Exemple {};
 };

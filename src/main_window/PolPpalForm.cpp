@@ -4,6 +4,7 @@
 
 #include "app/TextHelpers.h"
 #include "widgets/Controls.h"
+#include "widgets/SampleLabel.h"
 #include "widgets/Twips.h"
 
 #include <QLabel>
@@ -163,7 +164,7 @@ void PolPpal::createControls()
         Twips::place(Cadre_Exemple[i], i == 0 ? 30 : 5550, 5490, 5475, 2505);
         // The frame's title is the font's name, the same in both panes at times.
         Cadre_Exemple[i]->setAccessibleDescription(QStringLiteral("Exemple, ") + paneName(i));
-        Exemple[i] = new QLabel(kTexteInitial, Cadre_Exemple[i]);
+        Exemple[i] = new SampleLabel(kTexteInitial, Cadre_Exemple[i]);
         Exemple[i]->setObjectName(indexed(QStringLiteral("Exemple"), i));
         Exemple[i]->setAccessibleDescription(QStringLiteral("Texte d'exemple, ") + paneName(i));
         Exemple[i]->setWordWrap(true);

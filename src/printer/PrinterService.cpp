@@ -29,6 +29,11 @@ void PrinterService::prepareFonts(const QStringList &items,
     Q_UNUSED(keepGoing);
 }
 
+bool PrinterService::PrintSample(const QString &line)
+{
+    return Print(line);
+}
+
 void PrinterService::setDocumentTitle(const QString &) { }
 
 void PrinterService::markEntry(const QString &) { }

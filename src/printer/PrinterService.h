@@ -49,6 +49,9 @@ public:
     // Output operations return false when the printer refused them; the document then stays
     // open until EndDoc or AbortDoc.
     virtual bool Print(const QString &text) = 0;
+    // Prints a sample line in the current font, as that font can show it; a service that draws
+    // no glyphs prints the line as it stands.
+    virtual bool PrintSample(const QString &line);
     virtual bool NewPage() = 0;
     virtual bool EndDoc() = 0;
     // Drops the open document so that nothing of it reaches paper or file.

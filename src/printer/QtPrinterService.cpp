@@ -4,9 +4,11 @@
 #include "fonts/FaceLoading.h"
 #include "fonts/FontCensus.h"
 #include "fonts/MetricsCache.h"
+#include "fonts/SampleText.h"
 
 #include <QDir>
 #include <QPrinter>
+#include <QRawFont>
 
 QtPrinterService::QtPrinterService(const QString &pdfDirectory, const QString &metricsCache)
     : m_destination(pdfDirectory)
@@ -149,6 +151,16 @@ bool QtPrinterService::endPart()
 
 bool QtPrinterService::Print(const QString &text)
 {
+    return printLine(text, false);
+}
+
+bool QtPrinterService::PrintSample(const QString &line)
+{
+    return printLine(line, true);
+}
+
+bool QtPrinterService::printLine(const QString &text, bool sample)
+{
     if (!beginDocument())
         return false;
     const FaceMetrics::Line line = m_metrics.line(m_choice);
@@ -163,7 +175,10 @@ bool QtPrinterService::Print(const QString &text)
         m_painter.scale(scale, scale);
         m_painter.setFont(font);
         const FaceLoadingWithoutMatch drawingOnly;
-        m_painter.drawText(QPointF(0, top / scale + line.ascentPerPoint * font.pointSizeF()), text);
+        // Asked of the face the painter draws with, which is loaded once for both.
+        const QString shown
+            = sample ? SampleText::showable(text, QRawFont::fromFont(m_painter.font())) : text;
+        m_painter.drawText(QPointF(0, top / scale + line.ascentPerPoint * font.pointSizeF()), shown);
         m_painter.restore();
     }
     m_y += line.height;

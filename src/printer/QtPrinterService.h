@@ -42,6 +42,7 @@ public:
     double ScaleHeight() override;
     double CurrentY() override;
     bool Print(const QString &text) override;
+    bool PrintSample(const QString &line) override;
     bool NewPage() override;
     bool EndDoc() override;
     void AbortDoc() override;
@@ -68,6 +69,7 @@ public:
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 private:
+    bool printLine(const QString &text, bool sample);
     // After a change of destination, or a printer whose engine failed: the destination's page
     // layout, and the faces measured for its resolution.
     void usePrinter(std::unique_ptr<QPrinter> printer);

@@ -254,8 +254,8 @@ bool CatalogueLayout::printDocument(const QDateTime &when, const QLocale &locale
         if (m_options.AvecExemple) {
             printer.setFontName(NomPolice);
             printer.setFontSize(m_options.TaillePolice);
-            if (!printer.Print(m_options.LignesExemple[1])
-                || !printer.Print(m_options.LignesExemple[2]))
+            if (!printer.PrintSample(m_options.LignesExemple[1])
+                || !printer.PrintSample(m_options.LignesExemple[2]))
                 return false;
         }
         if (m_options.EspacePolices && i < n - 1) {

@@ -1,4 +1,5 @@
-// The main() of a test that runs among a font set of its own, without a printer.
+// The main() of a test that runs among a font set of its own, without a printer; window tests
+// give QApplication.
 #pragma once
 
 #include <QGuiApplication>
@@ -7,7 +8,7 @@
 
 // writeFontSet fills a folder with font files and a fonts.conf naming them. The font system and
 // CUPS read their settings once, when first used: they are set before the application.
-template <typename Test>
+template <typename Test, typename Application = QGuiApplication>
 int runAmongFontSet(int argc, char **argv, bool (*writeFontSet)(const QString &folder))
 {
     QTemporaryDir fonts;
@@ -17,7 +18,7 @@ int runAmongFontSet(int argc, char **argv, bool (*writeFontSet)(const QString &f
     }
     qputenv("FONTCONFIG_FILE", QFile::encodeName(fonts.path() + QStringLiteral("/fonts.conf")));
     qputenv("CUPS_SERVER", "/nonexistent");
-    QGuiApplication app(argc, argv);
+    Application app(argc, argv);
     Test test;
     return QTest::qExec(&test, argc, argv);
 }
