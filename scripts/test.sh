@@ -6,9 +6,10 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 # The package test checks the .deb with lintian, appstreamcli, desktop-file-validate, man and
 # file, and the window's class and icon with xwininfo and xprop; the loading window's test runs
-# under openbox.
+# under openbox; the tests of fonts made for other scripts build them from the Khmer OS fonts
+# with fontTools.
 TYPOVISE_EXTRA_PACKAGES="cups cups-client printer-driver-cups-pdf desktop-file-utils lintian \
-appstream man-db file openbox x11-utils" ./scripts/setup.sh
+appstream man-db file openbox x11-utils fonts-khmeros python3-fonttools" ./scripts/setup.sh
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
