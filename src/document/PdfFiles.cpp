@@ -81,6 +81,33 @@ void describe(QPDF &pdf, const PdfFiles::DocumentInfo &info)
     root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
 }
 
+// Removes the pages that info does not keep and moves its outline onto the pages that stay;
+// false when no page stays.
+bool keepPages(QPDF &pdf, PdfFiles::DocumentInfo &info)
+{
+    if (info.pages.isEmpty())
+        return true;
+    QPDFPageDocumentHelper helper(pdf);
+    const std::vector<QPDFPageObjectHelper> pages = helper.getAllPages();
+    QList<int> keptAs(qsizetype(pages.size()), -1);
+    int kept = 0;
+    for (size_t page = 0; page < pages.size(); ++page) {
+        if (info.pages.contains(int(page) + 1))
+            keptAs[qsizetype(page)] = kept++;
+        else
+            helper.removePage(pages[page]);
+    }
+    QList<PdfFiles::DocumentInfo::Entry> outline;
+    for (PdfFiles::DocumentInfo::Entry entry : std::as_const(info.outline)) {
+        if (entry.page < 0 || entry.page >= keptAs.size() || keptAs[entry.page] < 0)
+            continue;
+        entry.page = keptAs[entry.page];
+        outline.append(entry);
+    }
+    info.outline = outline;
+    return kept > 0;
+}
+
 bool write(QPDF &pdf, const QString &target)
 {
     FILE *out = std::fopen(QFile::encodeName(target).constData(), "wb");
@@ -152,7 +179,10 @@ bool PdfFiles::join(const QStringList &parts, const QString &target, const Docum
             if (part.anyWarnings())
                 return false;
         }
-        describe(joined, info);
+        PdfFiles::DocumentInfo kept = info;
+        if (!keepPages(joined, kept))
+            return false;
+        describe(joined, kept);
         return write(joined, target);
     } catch (const std::exception &) {
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPageRanges>
 #include <QStringList>
 
 // PDF files that the program wrote itself, read back with qpdf: the parts of a long catalogue
@@ -23,6 +24,9 @@ struct DocumentInfo
     QString title;
     QString creator;
     QList<Entry> outline;
+    // The pages the file keeps, numbered from 1 as a user gives them; none keeps them all.
+    // The outline follows them: an entry whose page goes goes with it.
+    QPageRanges pages;
 };
 
 // The file ends as a PDF writer ends it, qpdf reads every object its cross-reference table
@@ -33,7 +37,8 @@ bool isComplete(const QString &path);
 // check of a file just written, which a full disk leaves without its end.
 bool endsWhole(const QString &path);
 
-// Writes target from the pages of parts, in order, with info's title, creator and outline. The
+// Writes target from the pages of parts, in order, with info's title, creator and outline, and
+// only info's pages where it names some (false when it names none of the document's). The
 // first part is the base: its catalogue and document information stay (its date among them),
 // and the pages of the others are appended to its page tree.
 // Every object that a part's pages reach is parsed where its cross-reference table says, so a

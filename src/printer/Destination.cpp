@@ -23,6 +23,11 @@ QString Destination::pdfFolder() const
     return m_chosenPdf.isEmpty() ? m_pdfDirectory : QFileInfo(m_chosenPdf).absolutePath();
 }
 
+QString Destination::proposedPdfFile() const
+{
+    return QDir(pdfFolder()).filePath(QStringLiteral("Catalogue des polices.pdf"));
+}
+
 QString Destination::text() const
 {
     if (!m_printer.isEmpty())
@@ -76,8 +81,55 @@ bool Destination::submit(const QString &file) const
     // A name may carry a CUPS instance ("printer/instance"); jobs go to the printer itself.
     const QByteArray printer = m_printer.section(u'/', 0, 0).toLocal8Bit();
     const QByteArray path = QFile::encodeName(file);
+    // The page range is already cut out of the file; copies and sides are the printer's work.
+    cups_option_t *options = nullptr;
+    int count = 0;
+    if (m_options.copies > 1)
+        count = cupsAddOption("copies", QByteArray::number(m_options.copies).constData(), count,
+            &options);
+    const char *sides = m_options.duplex == QPrinter::DuplexLongSide ? "two-sided-long-edge"
+        : m_options.duplex == QPrinter::DuplexShortSide              ? "two-sided-short-edge"
+                                                                     : nullptr;
+    if (sides)
+        count = cupsAddOption("sides", sides, count, &options);
     // A stopped queue still takes the job and holds it until it is restarted; a queue that
     // rejects jobs, or a scheduler that has gone, gives no job.
-    const int job = cupsPrintFile(printer.constData(), path.constData(), "Typovise", 0, nullptr);
+    const int job
+        = cupsPrintFile(printer.constData(), path.constData(), "Typovise", count, options);
+    cupsFreeOptions(count, options);
     return job > 0;
+}
+
+std::unique_ptr<QPrinter> Destination::createDialogPrinter() const
+{
+    const QPrinterInfo info
+        = m_printer.isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(m_printer);
+    auto printer = info.isNull() ? std::make_unique<QPrinter>(QPrinter::HighResolution)
+                                 : std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    if (info.isNull()) {
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(m_chosenPdf.isEmpty() ? proposedPdfFile() : m_chosenPdf);
+    }
+    printer->setCopyCount(m_options.copies);
+    printer->setDuplex(m_options.duplex);
+    if (!m_options.pages.isEmpty()) {
+        printer->setPrintRange(QPrinter::PageRange);
+        printer->setPageRanges(m_options.pages);
+    }
+    return printer;
+}
+
+bool Destination::adopt(const QPrinter &printer)
+{
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    Destination chosen = *this;
+    if (toFile ? !chosen.choosePdfFile(printer.outputFileName())
+               : !chosen.choosePrinter(printer.printerName()))
+        return false;
+    chosen.m_options.copies = std::max(1, printer.copyCount());
+    chosen.m_options.duplex = printer.duplex();
+    chosen.m_options.pages
+        = printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();
+    *this = chosen;
+    return true;
 }

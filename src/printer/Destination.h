@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QPageRanges>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-
-class QPrinter;
 
 // Where documents go: the system's default printer (a CUPS destination) when it has one, a
 // printer the user chose, a PDF file the user chose, or else a PDF file named after its
@@ -13,6 +13,14 @@ class QPrinter;
 class Destination
 {
 public:
+    // What the user chose in Qt's print dialog, for every job that follows.
+    struct JobOptions
+    {
+        int copies = 1;
+        QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
+        QPageRanges pages; // numbered from 1; none for every page
+    };
+
     // pdfDirectory: where documents become PDF files when there is no printer.
     explicit Destination(const QString &pdfDirectory);
 
@@ -24,6 +32,8 @@ public:
     QString pdfDirectory() const { return m_pdfDirectory; }
     // The folder a PDF file goes to, or would by default.
     QString pdfFolder() const;
+    // The PDF file to propose to a user who chooses one: in that folder.
+    QString proposedPdfFile() const;
     // In the user's words: the printer's name, or the PDF file and where.
     QString text() const;
 
@@ -38,10 +48,20 @@ public:
     // CUPS engine neither reports a job that CUPS refused nor can drop a document once begun;
     // drawing into a PDF file and submitting it whole does both.
     std::unique_ptr<QPrinter> createPrinter() const;
-    // Hands a finished PDF file to the printer as one job; false when no job was made.
+    // Hands a finished PDF file to the printer as one job, with the options' copies and
+    // sides; false when no job was made.
     bool submit(const QString &file) const;
 
+    const JobOptions &options() const { return m_options; }
+    // A printer for Qt's print dialog to show and change: the destination as the dialog knows
+    // it (a printer of the system, or a PDF file), with the job options.
+    std::unique_ptr<QPrinter> createDialogPrinter() const;
+    // The destination and job options the user set up in Qt's print dialog on such a printer;
+    // false, leaving both as they were, when the printer or file cannot be used.
+    bool adopt(const QPrinter &printer);
+
 private:
+    JobOptions m_options;
     QString m_printer;
     QString m_pdfDirectory;
     QString m_chosenPdf;

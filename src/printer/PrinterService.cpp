@@ -60,7 +60,13 @@ bool PrinterService::choosePdfFile(const QString &path)
     return false;
 }
 
-QString PrinterService::pdfFolder() const
+bool PrinterService::chooseOptions(const std::function<bool(QPrinter &)> &ask)
+{
+    Q_UNUSED(ask);
+    return false;
+}
+
+QString PrinterService::proposedPdfFile() const
 {
     return {};
 }

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QPagedPaintDevice;
+class QPrinter;
 
 class PrinterService
 {
@@ -69,8 +70,13 @@ public:
     // file (an absolute path, replaced when it exists); false leaves the destination as it was.
     virtual bool choosePrinter(const QString &name);
     virtual bool choosePdfFile(const QString &path);
-    // Where a PDF file would go by default: a folder to propose to the user.
-    virtual QString pdfFolder() const;
+    // The destination and the job's options (copies, sides, a page range, the paper) as the
+    // user sets them up, in ask, on a printer that stands for the current destination; they
+    // hold for every document that follows. False, leaving everything as it was, when ask gave
+    // up or what it chose cannot be used.
+    virtual bool chooseOptions(const std::function<bool(QPrinter &)> &ask);
+    // Where a PDF file would go by default: a file to propose to the user.
+    virtual QString proposedPdfFile() const;
     // The printer documents go to, as the printing system names it; empty when they become
     // PDF files.
     virtual QString printerName() const;

@@ -31,6 +31,7 @@ QString QtPrinterService::defaultMetricsCache()
 void QtPrinterService::usePrinter(std::unique_ptr<QPrinter> printer)
 {
     m_printer = std::move(printer);
+    m_scaleHeight = -1;
     m_metrics.measureFor(m_printer.get(), m_printer->resolution());
 }
 
@@ -117,7 +118,7 @@ bool QtPrinterService::beginDocument()
     }
     // A PDF file is written beside its final name, so that giving it that name cannot fail
     // halfway; a printer job waits in the temporary directory until it is handed over.
-    if (!m_document->begin(printsToPdf() ? pdfFolder() : QDir::tempPath()))
+    if (!m_document->begin(printsToPdf() ? m_destination.pdfFolder() : QDir::tempPath()))
         return false;
     m_y = 0;
     m_page = 0;
@@ -217,6 +218,7 @@ bool QtPrinterService::EndDoc()
 bool QtPrinterService::finishDocument()
 {
     m_info.creator = QStringLiteral("Typovise 2.0");
+    m_info.pages = m_destination.options().pages;
     return endPart() && m_document->finish(m_info) && deliver();
 }
 
@@ -301,7 +303,6 @@ bool QtPrinterService::choosePrinter(const QString &name)
     if (m_painter.isActive() || !m_destination.choosePrinter(name))
         return false;
     usePrinter(m_destination.createPrinter());
-    m_scaleHeight = -1;
     return true;
 }
 
@@ -310,13 +311,26 @@ bool QtPrinterService::choosePdfFile(const QString &path)
     if (m_painter.isActive() || !m_destination.choosePdfFile(path))
         return false;
     usePrinter(m_destination.createPrinter());
-    m_scaleHeight = -1;
     return true;
 }
 
-QString QtPrinterService::pdfFolder() const
+bool QtPrinterService::chooseOptions(const std::function<bool(QPrinter &)> &ask)
 {
-    return m_destination.pdfFolder();
+    if (m_painter.isActive())
+        return false;
+    const std::unique_ptr<QPrinter> asked = m_destination.createDialogPrinter();
+    asked->setPageLayout(m_printer->pageLayout());
+    if (!ask(*asked) || !m_destination.adopt(*asked))
+        return false;
+    auto printer = m_destination.createPrinter();
+    printer->setPageLayout(asked->pageLayout());
+    usePrinter(std::move(printer));
+    return true;
+}
+
+QString QtPrinterService::proposedPdfFile() const
+{
+    return m_destination.proposedPdfFile();
 }
 
 QString QtPrinterService::printerName() const

@@ -53,7 +53,8 @@ public:
     QStringList printerNames() const override;
     bool choosePrinter(const QString &name) override;
     bool choosePdfFile(const QString &path) override;
-    QString pdfFolder() const override;
+    QString proposedPdfFile() const override;
+    bool chooseOptions(const std::function<bool(QPrinter &)> &ask) override;
     QString printerName() const override;
     bool pdfChosen() const override;
     QString lastPdfFile() const override;

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void Impression_MenuDemande(const QPoint &at);
     void Destination_Click(const QString &printer);
     void FichierPdf_Click();
+    void OptionsImpression_Click();
 
 private:
     void createControls();

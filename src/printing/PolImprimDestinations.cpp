@@ -1,12 +1,12 @@
 // The destinations of the print dialog: the menu of "Imprimer" offers the printers and a PDF
-// file, and choosing one prints there at once.
+// file and the printer's own options, and choosing one prints there at once.
 #include "printing/PolImprim.h"
 
 #include "printer/PrinterService.h"
 #include "widgets/Controls.h"
 #include "widgets/MessageBoxes.h"
 
-#include <QDir>
+#include <QLabel>
 #include <QMenu>
 
 void PolImprim::Impression_MenuDemande(const QPoint &at)
@@ -25,6 +25,10 @@ void PolImprim::Impression_MenuDemande(const QPoint &at)
     QAction *pdf = menu->addAction(QStringLiteral("Fichier PDF…"));
     pdf->setObjectName(QStringLiteral("FichierPdf"));
     connect(pdf, &QAction::triggered, this, &PolImprim::FichierPdf_Click);
+    menu->addSeparator();
+    QAction *options = menu->addAction(QStringLiteral("Options d'impression…"));
+    options->setObjectName(QStringLiteral("OptionsImpression"));
+    connect(options, &QAction::triggered, this, &PolImprim::OptionsImpression_Click);
     menu->popup(Impression->mapToGlobal(at));
 }
 
@@ -40,12 +44,30 @@ void PolImprim::Destination_Click(const QString &printer)
 
 void PolImprim::FichierPdf_Click()
 {
-    const QString proposed
-        = QDir(m_printer.pdfFolder()).filePath(QStringLiteral("Catalogue des polices.pdf"));
-    const QString file = m_messages.fichierPdf(proposed);
+    const QString file = m_messages.fichierPdf(m_printer.proposedPdfFile());
     if (file.isEmpty())
         return;
     if (!m_printer.choosePdfFile(file)) {
+        defautImpression();
+        return;
+    }
+    imprimerSurLaDestination();
+}
+
+void PolImprim::OptionsImpression_Click()
+{
+    // A range may name any page of the catalogue as estimated, or any at all before an
+    // estimate could be made.
+    bool known = false;
+    const int estimate = Estim_Pages->text().toInt(&known);
+    bool asked = false;
+    const bool chosen = m_printer.chooseOptions([&](QPrinter &printer) {
+        asked = m_messages.optionsImpression(printer, known ? estimate : 9999);
+        return asked;
+    });
+    if (!asked)
+        return;
+    if (!chosen) {
         defautImpression();
         return;
     }

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpacerItem>
 
@@ -68,4 +70,15 @@ QString QtMessageBoxes::fichierPdf(const QString &proposed)
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     return path;
+}
+
+bool QtMessageBoxes::optionsImpression(QPrinter &printer, int lastPage)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(QStringLiteral("Options d'impression"));
+    // The catalogue is printed whole or by pages; it has no selection or current page.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
+        | QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setMinMax(1, std::max(1, lastPage));
+    return dialog.exec() == QDialog::Accepted;
 }

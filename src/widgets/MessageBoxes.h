@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 // Modal message boxes identified by their style number, as the windows ask for them:
@@ -20,6 +21,9 @@ public:
     virtual Answer informationWithOpen(const QString &text, const QString &title) = 0;
     // Asks where to save a PDF file, starting from proposed; empty when the user gave up.
     virtual QString fichierPdf(const QString &proposed) = 0;
+    // The desktop's print dialog on printer, which takes what the user sets there; false when
+    // the user gave up. lastPage: the last page a range may name.
+    virtual bool optionsImpression(QPrinter &printer, int lastPage) = 0;
 };
 
 // The real boxes, over the window that is active when they are asked for.
@@ -29,4 +33,5 @@ public:
     Answer MsgBox(const QString &text, int style, const QString &title) override;
     Answer informationWithOpen(const QString &text, const QString &title) override;
     QString fichierPdf(const QString &proposed) override;
+    bool optionsImpression(QPrinter &printer, int lastPage) override;
 };

@@ -82,9 +82,10 @@ QByteArray damaged(QByteArray pdf, Damage damage)
 }
 
 // What a document drawn in parts relies on: the join, then the joined file read back whole.
-bool joinedWhole(const QStringList &parts, const QString &target)
+bool joinedWhole(
+    const QStringList &parts, const QString &target, const PdfFiles::DocumentInfo &info = {})
 {
-    return PdfFiles::join(parts, target) && PdfFiles::isComplete(target);
+    return PdfFiles::join(parts, target, info) && PdfFiles::isComplete(target);
 }
 
 } // namespace
@@ -191,6 +192,40 @@ private Q_SLOTS:
         QVERIFY(!PdfFiles::isComplete(path(u"missing.pdf"_s)));
         QVERIFY(!PdfFiles::join({ part, path(u"missing.pdf"_s) }, path(u"joined.pdf"_s)));
         QVERIFY(!PdfFiles::join({ part, part }, path(u"no-such-folder/joined.pdf"_s)));
+    }
+
+    // A page range keeps those pages, in order, and the outline entries that stand on them.
+    void onlyThePagesAskedForStay()
+    {
+        const QStringList parts = { path(u"a.pdf"_s), path(u"b.pdf"_s) };
+        QVERIFY(writeQtPdf(parts[0], u"first"_s, 2));
+        QVERIFY(writeQtPdf(parts[1], u"second"_s, 3));
+        PdfFiles::DocumentInfo info;
+        info.outline = { { u"Alpha"_s, 0, 700 }, { u"Beta"_s, 1, 600 }, { u"Gamma"_s, 4, 500 } };
+        info.pages = QPageRanges::fromString(u"2-3,5"_s);
+        const QString joined = path(u"joined.pdf"_s);
+
+        QVERIFY(joinedWhole(parts, joined, info));
+
+        const QStringList pages = pdfText(joined).split(u'\f', Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 3);
+        QCOMPARE(pages[0].trimmed(), u"first page 2"_s);
+        QCOMPARE(pages[1].trimmed(), u"second page 1"_s);
+        QCOMPARE(pages[2].trimmed(), u"second page 3"_s);
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(joined).constData());
+        const std::vector<QPDFPageObjectHelper> kept = QPDFPageDocumentHelper(pdf).getAllPages();
+        std::vector<QPDFOutlineObjectHelper> entries
+            = QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines();
+        QCOMPARE(entries.size(), size_t(2));
+        QCOMPARE(QString::fromStdString(entries[0].getTitle()), u"Beta"_s);
+        QVERIFY(entries[0].getDest().getArrayItem(0).isSameObjectAs(kept[0].getObjectHandle()));
+        QCOMPARE(QString::fromStdString(entries[1].getTitle()), u"Gamma"_s);
+        QVERIFY(entries[1].getDest().getArrayItem(0).isSameObjectAs(kept[2].getObjectHandle()));
+
+        // A range past the document's end leaves nothing to print.
+        info.pages = QPageRanges::fromString(u"9-10"_s);
+        QVERIFY(!PdfFiles::join(parts, path(u"nothing.pdf"_s), info));
     }
 
 private:

@@ -4,6 +4,8 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QList>
+
+#include <functional>
 #include <QStringList>
 
 class ScriptedMessages : public MessageBoxes
@@ -19,6 +21,9 @@ public:
     QList<Box> asked;
     QString pdfFile; // the answer to where a PDF file goes; empty: the user gives up
     QStringList pdfProposals; // where the program proposed to save each one
+    // The user's part in the print dialog: sets the printer up; false gives up.
+    std::function<bool(QPrinter &)> printOptions;
+    QList<int> lastPages; // the last page each print dialog let a range name
 
     Answer MsgBox(const QString &text, int style, const QString &title) override
     {
@@ -33,5 +38,10 @@ public:
     {
         pdfProposals.append(proposed);
         return pdfFile;
+    }
+    bool optionsImpression(QPrinter &printer, int lastPage) override
+    {
+        lastPages.append(lastPage);
+        return printOptions && printOptions(printer);
     }
 };
