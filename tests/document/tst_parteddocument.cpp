@@ -7,7 +7,6 @@
 #include "QtPdf.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -144,12 +143,7 @@ private Q_SLOTS:
     }
 
 private:
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
+    QStringList entries() const { return entriesIn(m_dir->path()); }
     std::optional<QTemporaryDir> m_dir;
 };
 
