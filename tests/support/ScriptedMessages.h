@@ -18,7 +18,6 @@ public:
     QList<Answer> answers;
     QList<Box> asked;
     QString pdfFile; // the answer to where a PDF file goes; empty: the user gives up
-    QStringList pdfProposals; // where the program proposed to save each one
 
     Answer MsgBox(const QString &text, int style, const QString &title) override
     {
@@ -29,9 +28,5 @@ public:
     {
         return MsgBox(text, Information, title);
     }
-    QString fichierPdf(const QString &proposed) override
-    {
-        pdfProposals.append(proposed);
-        return pdfFile;
-    }
+    QString fichierPdf(const QString &) override { return pdfFile; }
 };
