@@ -7,7 +7,6 @@
 #include "QtPdf.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,43 +32,22 @@ private Q_SLOTS:
         QVERIFY(!document.isOpen());
     }
 
-    void thePartsAreJoinedIntoAHiddenWorkingFileAndRemoved_data()
+    void finishingTheParts_data()
     {
         QTest::addColumn<int>("parts");
-        QTest::newRow("one part, read back whole") << 1;
-        QTest::newRow("three parts, joined") << 3;
+        QTest::addColumn<int>("damaged"); // the part damaged, from 1; 0 for none
+        QTest::addColumn<bool>("cutShort"); // otherwise its objects are moved by a byte
+        QTest::newRow("one part, read back whole, is the hidden working file") << 1 << 0 << false;
+        QTest::newRow("three parts, joined into the hidden working file") << 3 << 0 << false;
+        QTest::newRow("a single part with its objects moved leaves nothing") << 1 << 1 << false;
+        QTest::newRow("the second of three parts cut short leaves nothing") << 3 << 2 << true;
+        QTest::newRow("the last of three parts with its objects moved leaves nothing")
+            << 3 << 3 << false;
     }
 
-    void thePartsAreJoinedIntoAHiddenWorkingFileAndRemoved()
-    {
-        QFETCH(int, parts);
-        PartedDocument document;
-        QVERIFY(document.begin(m_dir->path()));
-        for (int n = 1; n <= parts; ++n) {
-            const QString part = document.nextPart();
-            QCOMPARE(QFileInfo(part).absolutePath(), m_dir->path());
-            QVERIFY(writeQtPdf(part, u"part %1"_s.arg(n), 2));
-            QVERIFY(document.lastPartEndsWhole());
-        }
-
-        QVERIFY(document.finish());
-
-        QVERIFY(QFileInfo(document.file()).fileName().startsWith(u'.'));
-        QCOMPARE(pdfPages(document.file()), 2 * parts);
-        QCOMPARE(entries(), QStringList { QFileInfo(document.file()).fileName() });
-    }
-
-    void aDamagedPartFailsTheDocumentAndDroppingLeavesNothing_data()
-    {
-        QTest::addColumn<int>("parts");
-        QTest::addColumn<int>("damaged");
-        QTest::addColumn<bool>("cutShort");
-        QTest::newRow("a single part with its objects moved") << 1 << 1 << false;
-        QTest::newRow("the second of three parts cut short") << 3 << 2 << true;
-        QTest::newRow("the last of three parts with its objects moved") << 3 << 3 << false;
-    }
-
-    void aDamagedPartFailsTheDocumentAndDroppingLeavesNothing()
+    // A finished document keeps its working file alone, the parts removed; a failed one,
+    // dropped, keeps nothing.
+    void finishingTheParts()
     {
         QFETCH(int, parts);
         QFETCH(int, damaged);
@@ -78,7 +56,8 @@ private Q_SLOTS:
         QVERIFY(document.begin(m_dir->path()));
         for (int n = 1; n <= parts; ++n) {
             const QString part = document.nextPart();
-            QVERIFY(writeQtPdf(part, u"part %1"_s.arg(n), 1));
+            QCOMPARE(QFileInfo(part).absolutePath(), m_dir->path());
+            QVERIFY(writeQtPdf(part, u"part %1"_s.arg(n), 2));
             if (n == damaged) {
                 QByteArray bytes = fileBytes(part);
                 if (cutShort)
@@ -94,11 +73,18 @@ private Q_SLOTS:
                 break;
         }
 
-        QVERIFY(!document.finish());
-        document.drop();
+        const bool whole = damaged == 0;
+        QCOMPARE(document.finish(), whole);
 
-        QVERIFY(!document.isOpen());
-        QCOMPARE(entries(), QStringList());
+        if (whole) {
+            QVERIFY(QFileInfo(document.file()).fileName().startsWith(u'.'));
+            QCOMPARE(pdfPages(document.file()), 2 * parts);
+            QCOMPARE(entries(), QStringList { QFileInfo(document.file()).fileName() });
+        } else {
+            document.drop();
+            QVERIFY(!document.isOpen());
+            QCOMPARE(entries(), QStringList());
+        }
     }
 
     void aDocumentDestroyedUnfinishedLeavesNothing()
@@ -144,12 +130,7 @@ private Q_SLOTS:
     }
 
 private:
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
+    QStringList entries() const { return entriesIn(m_dir->path()); }
     std::optional<QTemporaryDir> m_dir;
 };
 

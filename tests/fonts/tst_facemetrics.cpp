@@ -44,12 +44,6 @@ std::optional<FontFaces::Line> agreedLine(FontFaces &faces, const QString &famil
     return agreed;
 }
 
-// The items the tests read ahead are the family names themselves.
-QString familyOf(const QString &family)
-{
-    return family;
-}
-
 } // namespace
 
 class TestFaceMetrics : public QObject
@@ -115,7 +109,9 @@ private Q_SLOTS:
         QVERIFY(!families.isEmpty());
         auto ahead = std::make_unique<QtPrinterService>(dir.path(), cache);
         ahead->setFontSize(12);
-        ahead->prepareFonts(families, familyOf, [] { return true; });
+        // The items read ahead are the family names themselves.
+        ahead->prepareFonts(
+            families, [](const QString &family) { return family; }, [] { return true; });
         QtPrinterService alone(dir.path(), QString());
         alone.setFontSize(12);
         for (const QString &family : families) {

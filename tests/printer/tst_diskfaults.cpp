@@ -20,12 +20,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Every name in the directory, hidden ones included.
-QStringList entriesOf(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 // A tmpfs of its own, unmounted when the test ends. Root writes anywhere a mount allows: only a
 // read-only mount stops it.
 struct SmallDisk
@@ -133,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(!ProfileFile::writeString(ini, u"Options", u"Gras1", u"1"_s));
         QCOMPARE(fileBytes(ini), before);
         QCOMPARE(QFile::exists(ini), !before.isNull());
-        QCOMPARE(entriesOf(disk.mountPoint.path()).size(), before.isNull() ? 1 : 2); // no temporary
+        QCOMPARE(entriesIn(disk.mountPoint.path()).size(), before.isNull() ? 1 : 2); // no temporary
         disk.freeSpace();
         QVERIFY(ProfileFile::writeString(ini, u"Options", u"Gras1", u"1"_s));
         QCOMPARE(ProfileFile::readInt(ini, u"Options", u"Gras1", 0), 1);
@@ -154,10 +148,10 @@ private Q_SLOTS:
 
         QVERIFY(disk.fillLeaving(size * 8 / 10));
         QVERIFY(!printPages(printer, 30));
-        QCOMPARE(entriesOf(disk.mountPoint.path()), QStringList { u"filler"_s });
+        QCOMPARE(entriesIn(disk.mountPoint.path()), QStringList { u"filler"_s });
         disk.freeSpace();
         QVERIFY(printPages(printer, 30));
-        QCOMPARE(entriesOf(disk.mountPoint.path()),
+        QCOMPARE(entriesIn(disk.mountPoint.path()),
             QStringList { QFileInfo(printer.lastPdfFile()).fileName() });
         QCOMPARE(pdfPages(printer.lastPdfFile()), 30);
     }
@@ -179,16 +173,16 @@ private Q_SLOTS:
         child.start(QCoreApplication::applicationFilePath(), { u"--print-forever"_s, dir.path() });
         QVERIFY(child.waitForStarted());
         const pid_t pid = pid_t(child.processId());
-        QTRY_VERIFY_WITH_TIMEOUT(!entriesOf(dir.path()).isEmpty(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!entriesIn(dir.path()).isEmpty(), 20000);
         QCOMPARE(::kill(pid, SIGSTOP), 0);
-        const QStringList writing = entriesOf(dir.path());
+        const QStringList writing = entriesIn(dir.path());
         QCOMPARE(writing.size(), 1);
         QVERIFY(writing[0].endsWith(u".part"_s));
         QCOMPARE(::kill(pid, signal), 0);
         QCOMPARE(::kill(pid, SIGCONT), 0);
         QVERIFY(child.waitForFinished(20000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit); // ended by the signal itself
-        QCOMPARE(entriesOf(dir.path()), QStringList());
+        QCOMPARE(entriesIn(dir.path()), QStringList());
     }
 
     void readOnlyProgramDirectory_data()

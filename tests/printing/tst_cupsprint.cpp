@@ -54,15 +54,6 @@ QStringList catalogueFiles(const QString &folder)
     return QDir(folder).entryList({ u"*.pdf"_s, u"*.part"_s }, QDir::Files | QDir::Hidden);
 }
 
-QAction *menuEntry(const QMenu *menu, const QString &text)
-{
-    for (QAction *action : menu->actions()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // Stands for the desktop's viewer.
@@ -139,13 +130,21 @@ class TestCupsPrint : public QObject
         QTest::keyClick(modele, Qt::Key_Return);
         return pages;
     }
-    // The menu of "Imprimer", asked for from the keyboard as a user does with the menu key.
-    QMenu *openDestinationMenu()
+    // Prints on an entry of the menu of "Imprimer", asked for from the keyboard as a user does
+    // with the menu key; false when the menu has no such entry.
+    bool printOn(const QString &entry)
     {
         auto *impression = m_dialog->findChild<VkCommand *>(u"Impression"_s);
         impression->setFocus();
         QTest::keyClick(impression, Qt::Key_Menu);
-        return m_dialog->findChild<QMenu *>(u"Destinations"_s);
+        const QMenu *menu = m_dialog->findChild<QMenu *>(u"Destinations"_s);
+        for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            if (action->text() == entry) {
+                action->trigger();
+                return true;
+            }
+        }
+        return false;
     }
     void clickImprimer() { QTest::mouseClick(button(u"Impression"_s), Qt::LeftButton); }
     // Where the catalogue lands: the queue's folder, or the program's when there is no printer.
@@ -215,10 +214,9 @@ private Q_SLOTS:
         QFETCH(bool, samplesAsText);
         openDialog();
         const int estimate = choose(samples, size);
-        const QStringList before = QDir(outputFolder()).entryList();
-        const QStringList cataloguesBefore = catalogueFiles(outputFolder());
+        const QStringList before = catalogueFiles(outputFolder());
         QCOMPARE(previewPages(), estimate);
-        QCOMPARE(catalogueFiles(outputFolder()), cataloguesBefore); // the preview prints nothing
+        QCOMPARE(catalogueFiles(outputFolder()), before); // the preview prints nothing
         clickImprimer();
         QVERIFY(!m_dialog->isVisible());
         if (m_jobs.isEmpty()) {
@@ -264,9 +262,7 @@ private Q_SLOTS:
         const QStringList defaultBefore = QDir(m_jobs).entryList();
         const QStringList otherBefore = QDir(m_faultJobs).entryList();
         openDialog();
-        QMenu *menu = openDestinationMenu();
-        QVERIFY(menu);
-        menuEntry(menu, m_faultQueue)->trigger();
+        QVERIFY(printOn(m_faultQueue));
         QVERIFY(pdfPages(waitForPdf(m_faultJobs, otherBefore)) >= 1);
         QCOMPARE(QDir(m_jobs).entryList(), defaultBefore);
         QCOMPARE(m_printer->destinationText(), u"Imprimante : "_s + m_faultQueue);
@@ -283,19 +279,14 @@ private Q_SLOTS:
         QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
         const auto restore = qScopeGuard([] { QDesktopServices::unsetUrlHandler(u"file"_s); });
         openDialog();
-        QMenu *menu = openDestinationMenu();
-        QVERIFY(menu);
-        menuEntry(menu, u"Fichier PDF…"_s)->trigger();
+        QVERIFY(printOn(u"Fichier PDF…"_s));
         QVERIFY(pdfPages(file) >= 1);
         QCOMPARE(m_messages.asked.size(), 1);
         QCOMPARE(m_messages.asked.first().text,
             u"Le catalogue a été enregistré dans le fichier\n"_s + file);
         QCOMPARE(opened.urls, QList<QUrl> { QUrl::fromLocalFile(file) });
         // No working file and no second copy.
-        const QStringList files
-            = QDir(m_programDir->path())
-                  .entryList({ u"*.pdf"_s, u".*.part"_s }, QDir::Files | QDir::Hidden);
-        QCOMPARE(files, QStringList { u"Mon catalogue.pdf"_s });
+        QCOMPARE(catalogueFiles(m_programDir->path()), QStringList { u"Mon catalogue.pdf"_s });
     }
 };
 

@@ -5,20 +5,21 @@
 #include <QString>
 #include <QStringList>
 
-// What pdfinfo prints of the file, or nothing when it cannot read the file as a PDF.
-inline QString pdfInfo(const QString &file)
+// What the tool prints on the file, or nothing when it cannot read the file as a PDF.
+inline QString popplerReads(const QString &tool, const QStringList &arguments)
 {
-    QProcess pdfinfo;
-    pdfinfo.start(QStringLiteral("pdfinfo"), { file });
-    if (!pdfinfo.waitForFinished(30000) || pdfinfo.exitCode() != 0)
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
         return {};
-    return QString::fromUtf8(pdfinfo.readAllStandardOutput());
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The value pdfinfo gives on the line "<field>: value", trimmed.
 inline QString pdfInfoField(const QString &file, const QString &field)
 {
-    return pdfInfo(file).section(field + u':', 1).section(u'\n', 0, 0).trimmed();
+    const QString info = popplerReads(QStringLiteral("pdfinfo"), { file });
+    return info.section(field + u':', 1).section(u'\n', 0, 0).trimmed();
 }
 
 // The page count pdfinfo reads, or -1 when it cannot read the file as a PDF.
@@ -31,21 +32,14 @@ inline int pdfPages(const QString &file)
 // The text of the pages, each page ended by a form feed, as pdftotext reads it.
 inline QString pdfText(const QString &file)
 {
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), { file, QStringLiteral("-") });
-    if (!pdftotext.waitForFinished(30000) || pdftotext.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+    return popplerReads(QStringLiteral("pdftotext"), { file, QStringLiteral("-") });
 }
 
 // The faces the file embeds, by name and once each: "ABCDEF+LiberationSerif" gives
 // "LiberationSerif".
 inline QStringList pdfFonts(const QString &file)
 {
-    QProcess pdffonts;
-    pdffonts.start(QStringLiteral("pdffonts"), { file });
-    pdffonts.waitForFinished(30000);
-    const QString listing = QString::fromUtf8(pdffonts.readAllStandardOutput());
+    const QString listing = popplerReads(QStringLiteral("pdffonts"), { file });
     QStringList names;
     // Two heading lines, then one line per face, its name first.
     for (const QString &line : listing.split(u'\n', Qt::SkipEmptyParts).mid(2))

@@ -20,10 +20,8 @@ public:
     QList<Answer> answers;
     QList<Box> asked;
     QString pdfFile; // the answer to where a PDF file goes; empty: the user gives up
-    QStringList pdfProposals; // where the program proposed to save each one
     // The user's part in the print dialog: sets the printer up; false gives up.
     std::function<bool(QPrinter &)> printOptions;
-    QList<int> lastPages; // the last page each print dialog let a range name
 
     Answer MsgBox(const QString &text, int style, const QString &title) override
     {
@@ -34,14 +32,9 @@ public:
     {
         return MsgBox(text, Information, title);
     }
-    QString fichierPdf(const QString &proposed) override
+    QString fichierPdf(const QString &) override { return pdfFile; }
+    bool optionsImpression(QPrinter &printer, int) override
     {
-        pdfProposals.append(proposed);
-        return pdfFile;
-    }
-    bool optionsImpression(QPrinter &printer, int lastPage) override
-    {
-        lastPages.append(lastPage);
         return printOptions && printOptions(printer);
     }
 };
