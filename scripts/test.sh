@@ -23,12 +23,13 @@ done
 
 # A private cupsd on its own socket, so that the machine's printers are neither used nor
 # touched. Its queues keep every job as the program sent it: TypoviseTest, the default, for
-# the end-to-end tests, and TypoviseFaults, which the fault tests stop and make refuse jobs.
+# the end-to-end tests, TypoviseFaults, which the fault tests stop and make refuse jobs, and
+# TypoviseDuplex, which prints on both sides.
 work=$(mktemp -d /tmp/typovise-cups.XXXXXX)
 chmod 755 "$work"
 mkdir -p "$work/etc/ppd" "$work/spool/tmp" "$work/cache" "$work/state" "$work/log" \
-    "$work/jobs" "$work/faultjobs"
-chmod 1777 "$work/jobs" "$work/faultjobs"
+    "$work/jobs" "$work/faultjobs" "$work/duplexjobs"
+chmod 1777 "$work/jobs" "$work/faultjobs" "$work/duplexjobs"
 cleanup() {
     "$work/cupsd-control" stop 2>/dev/null || true
     $SUDO rm -rf "$work"
@@ -121,9 +122,14 @@ if [ "$cups_ready" -eq 1 ]; then
     admin -p TypoviseTest -E -v "typovise-keep:$work/jobs" -m raw
     admin -d TypoviseTest
     admin -p TypoviseFaults -E -v "typovise-keep:$work/faultjobs" -m raw
+    # A printer that prints on both sides, as Qt's print dialog learns from its PPD; the job
+    # still reaches the backend as it was sent. CUPS warns that PPDs are deprecated.
+    admin -p TypoviseDuplex -E -v "typovise-keep:$work/duplexjobs" -P tests/cups/typovise-duplex.ppd
     export TYPOVISE_CUPS_OUTPUT="$work/jobs"
     export TYPOVISE_CUPS_FAULT_QUEUE=TypoviseFaults
     export TYPOVISE_CUPS_FAULT_OUTPUT="$work/faultjobs"
+    export TYPOVISE_CUPS_DUPLEX_QUEUE=TypoviseDuplex
+    export TYPOVISE_CUPS_DUPLEX_OUTPUT="$work/duplexjobs"
 elif [ "${TYPOVISE_SKIP_CUPS:-0}" = 1 ]; then
     echo "cupsd could not start: the CUPS printing tests will be skipped" >&2
     unset CUPS_SERVER

@@ -1,6 +1,7 @@
 // Printing on the real printer service, through CUPS or into a PDF file, and its faults.
 // scripts/test.sh starts a private cupsd with a default queue (jobs in TYPOVISE_CUPS_OUTPUT) and
 // a fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in ..._OUTPUT).
+#include "Files.h"
 #include "Poppler.h"
 #include "ScriptedMessages.h"
 #include "shell/Typovise.h"
@@ -14,6 +15,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinter>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +74,8 @@ class TestCupsPrint : public QObject
     const QString m_jobs = qEnvironmentVariable("TYPOVISE_CUPS_OUTPUT");
     const QString m_faultQueue = qEnvironmentVariable("TYPOVISE_CUPS_FAULT_QUEUE");
     const QString m_faultJobs = qEnvironmentVariable("TYPOVISE_CUPS_FAULT_OUTPUT");
+    const QString m_duplexQueue = qEnvironmentVariable("TYPOVISE_CUPS_DUPLEX_QUEUE");
+    const QString m_duplexJobs = qEnvironmentVariable("TYPOVISE_CUPS_DUPLEX_OUTPUT");
 
     std::unique_ptr<QTemporaryDir> m_programDir;
     std::unique_ptr<QtPrinterService> m_printer;
@@ -267,6 +271,39 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_jobs).entryList(), defaultBefore);
         QCOMPARE(m_printer->destinationText(), u"Imprimante : "_s + m_faultQueue);
         QVERIFY(m_messages.asked.isEmpty());
+    }
+
+    // The printer chosen in the print dialog gets the job with the copies and sides chosen
+    // there; the job holds only the range's pages, on the paper chosen there, and the estimate
+    // counts the pages of that paper.
+    void printerOptionsReachTheJob()
+    {
+        if (m_duplexQueue.isEmpty())
+            QSKIP("needs the two-sided queue of the private cupsd of scripts/test.sh");
+        openDialog();
+        const int estimate = choose(true, 150);
+        QVERIFY(estimate >= 3);
+        m_messages.printOptions = [this](QPrinter &printer) {
+            printer.setPrinterName(m_duplexQueue);
+            printer.setCopyCount(3);
+            printer.setDuplex(QPrinter::DuplexLongSide);
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setPageRanges(QPageRanges::fromString(u"2-3"_s));
+            printer.setPageSize(QPageSize(QPageSize::A5));
+            return true;
+        };
+        const QStringList before = QDir(m_duplexJobs).entryList();
+        QVERIFY(printOn(u"Options d'impression…"_s));
+        const QString pdf = waitForPdf(m_duplexJobs, before);
+        QCOMPARE(pdfPages(pdf), 2);
+        QVERIFY(pdfInfoField(pdf, u"Page size"_s).endsWith(u"(A5)"_s));
+        QVERIFY(!pdfText(pdf).contains(u"Catalogue d'essai"_s)); // the header's page is left out
+        const QByteArray options = fileBytes(pdf + u".options"_s);
+        QVERIFY2(options.startsWith("copies=3 "), options.constData());
+        QVERIFY2(options.contains(" sides=two-sided-long-edge"), options.constData());
+        // Opened again, the dialog estimates the smaller paper's pages.
+        m_dialog = m_app->afficherImpression();
+        QVERIFY(m_dialog->findChild<QLabel *>(u"Estim_Pages"_s)->text().toInt() > estimate);
     }
 
     // Then "Ouvrir" hands the file to the desktop's viewer.

@@ -4,9 +4,9 @@
 #include "widgets/MessageBoxes.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <functional>
-#include <QStringList>
 
 class ScriptedMessages : public MessageBoxes
 {
