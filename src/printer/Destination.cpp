@@ -81,12 +81,17 @@ bool Destination::submit(const QString &file) const
     // A name may carry a CUPS instance ("printer/instance"); jobs go to the printer itself.
     const QByteArray printer = m_printer.section(u'/', 0, 0).toLocal8Bit();
     const QByteArray path = QFile::encodeName(file);
-    // The page range is already cut out of the file; copies and sides are the printer's work.
+    // The page range is already cut out of the file; copies, their order and sides are the
+    // printer's work.
     cups_option_t *options = nullptr;
     int count = 0;
-    if (m_options.copies > 1)
+    if (m_options.copies > 1) {
         count = cupsAddOption("copies", QByteArray::number(m_options.copies).constData(), count,
             &options);
+        count = cupsAddOption("collate", m_options.collate ? "true" : "false", count, &options);
+    }
+    if (m_options.reverse)
+        count = cupsAddOption("outputorder", "reverse", count, &options);
     const char *sides = m_options.duplex == QPrinter::DuplexLongSide ? "two-sided-long-edge"
         : m_options.duplex == QPrinter::DuplexShortSide              ? "two-sided-short-edge"
                                                                      : nullptr;
@@ -111,6 +116,8 @@ std::unique_ptr<QPrinter> Destination::createDialogPrinter() const
         printer->setOutputFileName(m_chosenPdf.isEmpty() ? proposedPdfFile() : m_chosenPdf);
     }
     printer->setCopyCount(m_options.copies);
+    printer->setCollateCopies(m_options.collate);
+    printer->setPageOrder(m_options.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
     printer->setDuplex(m_options.duplex);
     if (!m_options.pages.isEmpty()) {
         printer->setPrintRange(QPrinter::PageRange);
@@ -127,6 +134,8 @@ bool Destination::adopt(const QPrinter &printer)
                : !chosen.choosePrinter(printer.printerName()))
         return false;
     chosen.m_options.copies = std::max(1, printer.copyCount());
+    chosen.m_options.collate = printer.collateCopies();
+    chosen.m_options.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
     chosen.m_options.duplex = printer.duplex();
     chosen.m_options.pages
         = printer.printRange() == QPrinter::PageRange ? printer.pageRanges() : QPageRanges();

@@ -17,6 +17,8 @@ public:
     struct JobOptions
     {
         int copies = 1;
+        bool collate = true;
+        bool reverse = false; // the last page first
         QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
         QPageRanges pages; // numbered from 1; none for every page
     };
@@ -48,8 +50,8 @@ public:
     // CUPS engine neither reports a job that CUPS refused nor can drop a document once begun;
     // drawing into a PDF file and submitting it whole does both.
     std::unique_ptr<QPrinter> createPrinter() const;
-    // Hands a finished PDF file to the printer as one job, with the options' copies and
-    // sides; false when no job was made.
+    // Hands a finished PDF file to the printer as one job, with the options' copies, their
+    // order and sides; false when no job was made.
     bool submit(const QString &file) const;
 
     const JobOptions &options() const { return m_options; }

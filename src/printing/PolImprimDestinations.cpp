@@ -21,7 +21,8 @@ void PolImprim::Impression_MenuDemande(const QPoint &at)
         action->setChecked(name == current);
         connect(action, &QAction::triggered, this, [this, name] { Destination_Click(name); });
     }
-    menu->addSeparator();
+    if (!menu->isEmpty())
+        menu->addSeparator();
     QAction *pdf = menu->addAction(QStringLiteral("Fichier PDF…"));
     pdf->setObjectName(QStringLiteral("FichierPdf"));
     connect(pdf, &QAction::triggered, this, &PolImprim::FichierPdf_Click);

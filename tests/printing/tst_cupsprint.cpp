@@ -286,6 +286,8 @@ private Q_SLOTS:
         m_messages.printOptions = [this](QPrinter &printer) {
             printer.setPrinterName(m_duplexQueue);
             printer.setCopyCount(3);
+            printer.setCollateCopies(false);
+            printer.setPageOrder(QPrinter::LastPageFirst);
             printer.setDuplex(QPrinter::DuplexLongSide);
             printer.setPrintRange(QPrinter::PageRange);
             printer.setPageRanges(QPageRanges::fromString(u"2-3"_s));
@@ -301,6 +303,8 @@ private Q_SLOTS:
         const QByteArray options = fileBytes(pdf + u".options"_s);
         QVERIFY2(options.startsWith("copies=3 "), options.constData());
         QVERIFY2(options.contains(" sides=two-sided-long-edge"), options.constData());
+        QVERIFY2(options.contains(" nocollate "), options.constData());
+        QVERIFY2(options.contains(" outputorder=reverse"), options.constData());
         // Opened again, the dialog estimates the smaller paper's pages.
         m_dialog = m_app->afficherImpression();
         QVERIFY(m_dialog->findChild<QLabel *>(u"Estim_Pages"_s)->text().toInt() > estimate);
