@@ -28,21 +28,6 @@ QString QtPrinterService::defaultMetricsCache()
     return MetricsCache::defaultPath();
 }
 
-void QtPrinterService::usePrinter(std::unique_ptr<QPrinter> printer)
-{
-    m_printer = std::move(printer);
-    m_scaleHeight = -1;
-    m_metrics.measureFor(m_printer.get(), m_printer->resolution());
-}
-
-void QtPrinterService::renewPrinter()
-{
-    const QPageLayout layout = m_printer->pageLayout();
-    auto printer = m_destination.createPrinter();
-    printer->setPageLayout(layout);
-    usePrinter(std::move(printer));
-}
-
 int QtPrinterService::FontCount()
 {
     if (!m_familiesRead) {
@@ -286,64 +271,4 @@ void QtPrinterService::setPreviewTarget(QPagedPaintDevice *target)
     if (m_painter.isActive())
         AbortDoc();
     m_previewTarget = target;
-}
-
-QString QtPrinterService::destinationText() const
-{
-    return m_destination.text();
-}
-
-QStringList QtPrinterService::printerNames() const
-{
-    return Destination::printerNames();
-}
-
-bool QtPrinterService::choosePrinter(const QString &name)
-{
-    if (m_painter.isActive() || !m_destination.choosePrinter(name))
-        return false;
-    usePrinter(m_destination.createPrinter());
-    return true;
-}
-
-bool QtPrinterService::choosePdfFile(const QString &path)
-{
-    if (m_painter.isActive() || !m_destination.choosePdfFile(path))
-        return false;
-    usePrinter(m_destination.createPrinter());
-    return true;
-}
-
-bool QtPrinterService::chooseOptions(const std::function<bool(QPrinter &)> &ask)
-{
-    if (m_painter.isActive())
-        return false;
-    const std::unique_ptr<QPrinter> asked = m_destination.createDialogPrinter();
-    asked->setPageLayout(m_printer->pageLayout());
-    if (!ask(*asked) || !m_destination.adopt(*asked))
-        return false;
-    auto printer = m_destination.createPrinter();
-    printer->setPageLayout(asked->pageLayout());
-    usePrinter(std::move(printer));
-    return true;
-}
-
-QString QtPrinterService::proposedPdfFile() const
-{
-    return m_destination.proposedPdfFile();
-}
-
-QString QtPrinterService::printerName() const
-{
-    return m_destination.printerName();
-}
-
-bool QtPrinterService::pdfChosen() const
-{
-    return !m_destination.chosenPdf().isEmpty();
-}
-
-QString QtPrinterService::lastPdfFile() const
-{
-    return m_lastPdf;
 }
