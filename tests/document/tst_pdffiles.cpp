@@ -138,6 +138,8 @@ private Q_SLOTS:
         QPDF pdf;
         pdf.processFile(QFile::encodeName(joined).constData());
         const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        // A reader opens the file with the outline beside the pages.
+        QCOMPARE(pdf.getRoot().getKey("/PageMode").getName(), "/UseOutlines");
         QPDFOutlineDocumentHelper outline(pdf);
         std::vector<QPDFOutlineObjectHelper> entries = outline.getTopLevelOutlines();
         QCOMPARE(entries.size(), size_t(info.outline.size()));
