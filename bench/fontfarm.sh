@@ -6,7 +6,8 @@
 # its own. A program sees a scale's fonts, and only those beside the machine's configuration
 # rules (aliases such as Arial -> Liberation Sans), when FONTCONFIG_FILE names its file.
 #
-#   bench/fontfarm.sh [small|middle|large]...   the scales to build (all three by default)
+#   bench/fontfarm.sh [small|middle|large|huge]...   the scales to build (the first three by
+#                                                     default)
 #
 # Prints one line per scale on standard output: scale, number of families (as
 # `fc-list : family | sort -u` counts them) and the fontconfig file, separated by tabs; the
@@ -16,6 +17,10 @@
 #   small    about 40 families: the layout's Liberation and Carlito, DejaVu, the URW base 35
 #   middle   about 500 families: the small set, Noto's core families and common desktop fonts
 #   large    every fonts-* package of the distribution (about 1.3 GB of packages)
+#   huge     about 16,000 families: the large set and three copies of each of its TrueType and
+#            OpenType files up to 4 MB, renamed with fontTools (bench/renamefonts.py) into
+#            families of their own ("Lato Copie 2", "Lato Copie 3", "Lato Copie 4"); the copies
+#            take about 8 GB and are written once
 set -eu
 
 farm=${TYPOVISE_FONTFARM:-${XDG_CACHE_HOME:-$HOME/.cache}/typovise-fontfarm}
@@ -55,7 +60,7 @@ packages_of() {
     case $1 in
     small) echo "$SMALL" ;;
     middle) echo "$MIDDLE" ;;
-    large) large_packages ;;
+    large | huge) large_packages ;;
     esac
 }
 
@@ -101,6 +106,18 @@ unpack() {
     done
 }
 
+# The huge scale's copies, written on two processes: fontTools reads and writes each file.
+make_copies() {
+    copies="$farm/huge/copies"
+    [ -e "$copies/.made" ] && return 0
+    echo "renaming copies of the large scale's fonts into $copies" >&2
+    mkdir -p "$copies"
+    find "$unpacked" -path "$unpacked/*/usr/share/fonts/*" -type f -size -4M \
+        \( -iname '*.ttf' -o -iname '*.otf' \) -print0 |
+        xargs -0 -n 200 -P 2 /usr/bin/python3 "$(dirname "$0")/renamefonts.py" "$copies" 3
+    touch "$copies/.made"
+}
+
 write_config() {
     scale=$1
     shift
@@ -115,6 +132,7 @@ write_config() {
             [ -d "$unpacked/$package/usr/share/fonts" ] &&
                 echo "  <dir>$unpacked/$package/usr/share/fonts</dir>"
         done
+        if [ "$scale" = huge ]; then echo "  <dir>$farm/huge/copies</dir>"; fi
         echo "  <cachedir>$dir/fc-cache</cachedir>"
         # The machine's rules (aliases, substitutions, hinting) without its font folders.
         echo '  <include ignore_missing="yes">/etc/fonts/conf.d</include>'
@@ -126,9 +144,9 @@ write_config() {
 scales=${*:-small middle large}
 for scale in $scales; do
     case $scale in
-    small | middle | large) ;;
+    small | middle | large | huge) ;;
     *)
-        echo "unknown scale '$scale': small, middle or large" >&2
+        echo "unknown scale '$scale': small, middle, large or huge" >&2
         exit 2
         ;;
     esac
@@ -138,6 +156,7 @@ for scale in $scales; do
     set -- $(packages_of "$scale")
     fetch "$@"
     unpack "$@"
+    if [ "$scale" = huge ]; then make_copies; fi
     write_config "$scale" "$@"
     conf="$farm/$scale/fonts.conf"
     echo "fc-cache, $scale scale" >&2

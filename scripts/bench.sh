@@ -5,9 +5,10 @@
 #   RUNS=5 ./scripts/bench.sh      more runs per figure (the default is 5)
 #   SCALE=middle ./scripts/bench.sh
 #                                  among the real fonts of a scale of the font farm (small:
-#                                  about 40 families, middle: about 500, large: about 4,000),
+#                                  about 40 families, middle: about 500, large: about 4,000,
+#                                  huge: about 16,000),
 #                                  built by bench/fontfarm.sh on first use; the runs default to
-#                                  5, 3 and 1. The benchmarks that depend on the number of
+#                                  5, 3, 1 and 1. The benchmarks that depend on the number of
 #                                  entries rather than of fonts (scripted start-ups, cycling
 #                                  estimates and printing) are left out there.
 # The printing benchmark and the same-engine floor (bench_floor: the same catalogue by a plain
@@ -22,15 +23,17 @@ case $scale in
 '') runs=${RUNS:-5} ;;
 small) runs=${RUNS:-5} ;;
 middle) runs=${RUNS:-3} ;;
-large) runs=${RUNS:-1} ;;
+large | huge) runs=${RUNS:-1} ;;
 *)
-    echo "SCALE is small, middle or large" >&2
+    echo "SCALE is small, middle, large or huge" >&2
     exit 2
     ;;
 esac
 
+# python3-fonttools renames the copies of the font farm's huge scale.
 PACKAGES="cmake g++ make qt6-base-dev libgl-dev libcups2-dev librsvg2-bin fonts-liberation \
-fonts-crosextra-carlito fonts-dejavu-core fontconfig libfontconfig-dev libfreetype-dev pkg-config libqpdf-dev"
+fonts-crosextra-carlito fonts-dejavu-core fontconfig libfontconfig-dev libfreetype-dev pkg-config libqpdf-dev \
+python3-fonttools"
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES
 
