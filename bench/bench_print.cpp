@@ -3,6 +3,10 @@
 // process of its own, so that the peak resident memory reported is that size's alone.
 //
 //   bench_print [entries|real] [runs]
+//
+// TYPOVISE_BENCH_WRITERS sets how many parts are drawn at once (the service's own choice
+// otherwise). Each catalogue's page count, as pdfinfo reads it, is checked against the
+// estimate.
 #include "BenchCommon.h"
 #include "app/TextHelpers.h"
 #include "printer/QtPrinterService.h"
@@ -13,10 +17,25 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 
 using namespace Bench;
+
+namespace {
+
+qint64 pdfinfoPages(const QString &file)
+{
+    QProcess pdfinfo;
+    pdfinfo.start(QStringLiteral("pdfinfo"), { file });
+    if (!pdfinfo.waitForFinished(60000))
+        return -1;
+    const QString info = QString::fromUtf8(pdfinfo.readAllStandardOutput());
+    return info.section(QStringLiteral("Pages:"), 1).section(u'\n', 0, 0).trimmed().toLongLong();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -26,6 +45,8 @@ int main(int argc, char *argv[])
     const int runs = std::max(1, args.value(2, QStringLiteral("3")).toInt());
     QTemporaryDir dir;
     QtPrinterService printer(dir.path());
+    if (const int writers = qEnvironmentVariableIntValue("TYPOVISE_BENCH_WRITERS"); writers > 0)
+        printer.setWriters(writers);
     if (!printer.printsToPdf()) {
         std::printf("a printer is installed (%s); run with CUPS_SERVER=/nonexistent so that the "
                     "catalogues go to PDF files instead of paper\n",
@@ -69,6 +90,11 @@ int main(int argc, char *argv[])
         cpuTimes.push_back(cpuMs() - cpuBefore);
         const QFileInfo file(printer.lastPdfFile());
         bytes = file.size();
+        if (printed && pdfinfoPages(file.filePath()) != pages) {
+            std::printf("the estimate, %lld pages, is not the %lld pages printed\n", pages,
+                pdfinfoPages(file.filePath()));
+            printed = false;
+        }
         QFile::remove(file.filePath());
     }
     const long peak = statusKb("VmHWM");

@@ -58,11 +58,6 @@ QString PartedDocument::nextPart()
     return partPath(m_parts);
 }
 
-bool PartedDocument::lastPartEndsWhole() const
-{
-    return m_parts > 0 && PdfFiles::endsWhole(partPath(m_parts));
-}
-
 bool PartedDocument::finish(const PdfFiles::DocumentInfo &info)
 {
     QStringList parts;

@@ -34,9 +34,6 @@ public:
     bool isOpen() const { return !m_file.isEmpty(); }
     // The file the next part is to be drawn into, beside the working file.
     QString nextPart();
-    // Whether the part drawn last ends whole: a cheap look at its end, so that a run on a full
-    // disk stops early. The join reads every part whole.
-    bool lastPartEndsWhole() const;
     // The parts joined into the working file with info, flushed to the disk: neither a
     // painter nor the printer tells of writes lost on a full disk, so every part is read whole
     // as it is joined (a single part, written by the painter alone, read back whole first),

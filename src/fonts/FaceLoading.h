@@ -8,6 +8,10 @@
 //
 // Only for drawing faces already measured: a face measured meanwhile could get another height
 // than the same face measured outside, and the page estimate must match what is printed.
+//
+// fontconfig has one current configuration for the whole process, so several threads drawing
+// share the skip, and measuring (FaceLoadingWithMatch) waits until none is drawing. The
+// windows' own faces are loaded while the windows are built, before any drawing thread runs.
 class FaceLoadingWithoutMatch
 {
 public:
@@ -16,7 +20,17 @@ public:
 
     FaceLoadingWithoutMatch(const FaceLoadingWithoutMatch &) = delete;
     FaceLoadingWithoutMatch &operator=(const FaceLoadingWithoutMatch &) = delete;
+};
 
-private:
-    struct _FcConfig *m_previous = nullptr;
+// While one of these lives, faces load with the program's own configuration, waiting for the
+// threads drawing without it to finish their lines; drawing threads then wait in their turn.
+// Measuring takes precedence, so that a thread measuring again while it measures never waits.
+class FaceLoadingWithMatch
+{
+public:
+    FaceLoadingWithMatch();
+    ~FaceLoadingWithMatch();
+
+    FaceLoadingWithMatch(const FaceLoadingWithMatch &) = delete;
+    FaceLoadingWithMatch &operator=(const FaceLoadingWithMatch &) = delete;
 };

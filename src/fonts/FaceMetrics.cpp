@@ -1,5 +1,7 @@
 #include "fonts/FaceMetrics.h"
 
+#include "fonts/FaceLoading.h"
+
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -79,17 +81,25 @@ double FaceMetrics::toTwips(double devicePixels) const
 const QFont &FaceMetrics::font(const FontChoice &choice)
 {
     if (!m_fontBuilt || !(choice == m_fontChoice)) {
-        m_font = QFont(installedFamily(choice));
-        // A catalogue shows what each font holds: a character the face lacks prints as the
-        // face's own missing-glyph mark, never in another font's glyph.
-        m_font.setStyleStrategy(QFont::NoFontMerging);
-        m_font.setPointSizeF(choice.size);
-        m_font.setBold(choice.bold);
-        m_font.setItalic(choice.italic);
+        FontChoice installed = choice;
+        installed.name = installedFamily(choice);
+        m_font = fontOf(installed);
         m_fontChoice = choice;
         m_fontBuilt = true;
     }
     return m_font;
+}
+
+QFont FaceMetrics::fontOf(const FontChoice &installed)
+{
+    QFont font(installed.name);
+    // A catalogue shows what each font holds: a character the face lacks prints as the face's
+    // own missing-glyph mark, never in another font's glyph.
+    font.setStyleStrategy(QFont::NoFontMerging);
+    font.setPointSizeF(installed.size);
+    font.setBold(installed.bold);
+    font.setItalic(installed.italic);
+    return font;
 }
 
 QFont FaceMetrics::drawingFont(const FontChoice &choice, double &scale)
@@ -124,6 +134,7 @@ FaceMetrics::Line FaceMetrics::perPoint(const MetricsCache::Line &line, double p
 
 FaceMetrics::Line FaceMetrics::measureFace(const FontChoice &choice, double points)
 {
+    const FaceLoadingWithMatch measuring;
     if (const auto fromFile = faceFilesLine(choice, points))
         return perPoint(*fromFile, points);
     QFont measured = font(choice);
@@ -141,6 +152,7 @@ FaceMetrics::Line FaceMetrics::lineAtSize(const FontChoice &choice)
     const auto known = m_atSize.constFind(choice);
     if (known != m_atSize.cend())
         return *known;
+    const FaceLoadingWithMatch measuring;
     double scale = 1.0;
     const QFont drawn = drawingFont(choice, scale);
     const double points = drawn.pointSizeF();
@@ -206,6 +218,7 @@ const QString &FaceMetrics::installedFamily(const FontChoice &choice)
     const auto known = m_installedFamilies.constFind(style);
     if (known != m_installedFamilies.cend())
         return *known;
+    const FaceLoadingWithMatch measuring;
     QString family = choice.name;
     if (!m_faces->isInstalled(choice.name)) {
         QFont asked(choice.name);
@@ -227,6 +240,7 @@ void FaceMetrics::prepare(const FontChoice &style, const QStringList &items,
     // Only the regular faces are read from their files; the others Qt measures as they come.
     if (style.bold || style.italic)
         return;
+    const FaceLoadingWithMatch measuring;
     const int dpi = m_device->logicalDpiY();
     const double pixelSize = facePixelSize(kMeasuringPoints, dpi);
     struct Font

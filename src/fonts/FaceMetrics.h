@@ -65,6 +65,8 @@ public:
     // metrics overflow past about 20,000 device pixels, so larger faces are drawn at a
     // fraction of their size, which a vector page loses nothing by.
     QFont drawingFont(const FontChoice &choice, double &scale);
+    // The font of a choice whose name is an installed family, as measured and drawn.
+    static QFont fontOf(const FontChoice &installed);
 
     double toTwips(double devicePixels) const;
     // Writes what was measured to the cache file; false when it could not be written.

@@ -38,6 +38,8 @@ void PrinterService::setDocumentTitle(const QString &) { }
 
 void PrinterService::markEntry(const QString &) { }
 
+void PrinterService::whileWaiting(const std::function<bool()> &) { }
+
 QString PrinterService::destinationText() const
 {
     return {};

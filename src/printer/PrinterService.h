@@ -61,6 +61,10 @@ public:
     // for the line the next Print starts. A service that writes no such thing ignores both.
     virtual void setDocumentTitle(const QString &title);
     virtual void markEntry(const QString &title);
+    // What to call while an output operation waits for pages drawn elsewhere: the windows
+    // stay painted meanwhile, and false from it calls the document off, the operation then
+    // failing. A service that never waits ignores it.
+    virtual void whileWaiting(const std::function<bool()> &keepGoing);
 
     // Where documents go, in the user's words: the printer's name, or the PDF file and where.
     virtual QString destinationText() const;

@@ -1,14 +1,12 @@
 #include "printer/QtPrinterService.h"
 
 #include "document/PartedDocument.h"
-#include "fonts/FaceLoading.h"
 #include "fonts/FontCensus.h"
 #include "fonts/MetricsCache.h"
-#include "fonts/SampleText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QPrinter>
-#include <QRawFont>
 
 QtPrinterService::QtPrinterService(const QString &pdfDirectory, const QString &metricsCache)
     : m_destination(pdfDirectory)
@@ -93,46 +91,49 @@ double QtPrinterService::CurrentY()
     return m_y;
 }
 
+bool QtPrinterService::documentOpen() const
+{
+    return m_painter.isActive() || m_document->isOpen();
+}
+
 bool QtPrinterService::beginDocument()
 {
-    if (m_painter.isActive())
+    if (documentOpen())
         return true;
-    if (m_previewTarget) {
-        m_y = 0;
+    m_y = 0;
+    if (m_previewTarget)
         return m_painter.begin(m_previewTarget);
-    }
     // A PDF file is written beside its final name, so that giving it that name cannot fail
     // halfway; a printer job waits in the temporary directory until it is handed over.
     if (!m_document->begin(printsToPdf() ? m_destination.pdfFolder() : QDir::tempPath()))
         return false;
-    m_y = 0;
     m_page = 0;
     m_begun = m_clock();
+    m_writers.setPage(m_printer->pageLayout(), m_printer->resolution());
     if (beginPart())
         return true;
     dropDocument();
-    renewPrinter();
     return false;
 }
 
 bool QtPrinterService::beginPart()
 {
     m_facesInPart.clear();
-    // Created by the printer itself, so that the finished file gets the user's usual
-    // permissions rather than a temporary file's private ones.
-    m_printer->setOutputFileName(m_document->nextPart());
-    return m_painter.begin(m_printer.get());
+    m_part = PartPages { m_document->nextPart() };
+    // Created now, so that a folder nobody can write in stops the run at its first line, and
+    // by the program itself, so that the finished file gets the user's usual permissions
+    // rather than a temporary file's private ones.
+    QFile file(m_part->file);
+    return file.open(QIODevice::WriteOnly);
 }
 
 bool QtPrinterService::endPart()
 {
-    const bool ended = m_painter.end() && m_printer->printerState() != QPrinter::Error;
-    // Ending the part freed its subsets, but not the faces themselves: Qt's font cache keeps
-    // every face loaded until a timer of the event loop trims it, which a printing run never
-    // leaves time for. Emptying it lets the part's faces go; a font still in use loads its face
-    // again when it is next drawn.
-    QFont::cleanup();
-    return ended && m_document->lastPartEndsWhole();
+    if (!m_part)
+        return false;
+    PartPages part = std::move(*m_part);
+    m_part.reset();
+    return m_writers.draw(std::move(part), m_keepGoing);
 }
 
 bool QtPrinterService::Print(const QString &text)
@@ -154,18 +155,18 @@ bool QtPrinterService::printLine(const QString &text, bool sample)
         FontChoice face = m_choice;
         face.size = 0;
         m_facesInPart.insert(face);
-        double scale = 1.0;
-        const QFont font = m_metrics.drawingFont(m_choice, scale);
+        PlacedLine placed;
+        const QFont font = m_metrics.drawingFont(m_choice, placed.scale);
+        placed.face = { font.family(), font.pointSizeF(), m_choice.bold, m_choice.italic };
         const double top = m_y * m_printer->resolution() / 1440.0;
-        m_painter.save();
-        m_painter.scale(scale, scale);
-        m_painter.setFont(font);
-        const FaceLoadingWithoutMatch drawingOnly;
-        // Asked of the face the painter draws with, which is loaded once for both.
-        const QString shown
-            = sample ? SampleText::showable(text, QRawFont::fromFont(m_painter.font())) : text;
-        m_painter.drawText(QPointF(0, top / scale + line.ascentPerPoint * font.pointSizeF()), shown);
-        m_painter.restore();
+        placed.baseline
+            = QPointF(0, top / placed.scale + line.ascentPerPoint * font.pointSizeF());
+        placed.text = text;
+        placed.sample = sample;
+        if (m_previewTarget)
+            drawPlacedLine(m_painter, placed);
+        else
+            m_part->pages.last().append(placed);
     }
     m_y += line.height;
     return true;
@@ -179,24 +180,25 @@ bool QtPrinterService::NewPage()
     if (m_previewTarget)
         return m_previewTarget->newPage();
     ++m_page;
-    // Enough that the faces the layout names itself are embedded again only a few times.
-    constexpr qsizetype kFacesPerPart = 200;
-    if (m_facesInPart.size() < kFacesPerPart)
-        return m_printer->newPage();
+    // Enough that the faces the layout names itself are embedded again only a few times; the
+    // writers hold that many faces at once in all.
+    constexpr qsizetype kFacesAtOnce = 200;
+    if (m_facesInPart.size() < kFacesAtOnce / m_writers.writers()) {
+        m_part->pages.append(QList<PlacedLine>());
+        return true;
+    }
     return endPart() && beginPart();
 }
 
 bool QtPrinterService::EndDoc()
 {
     m_y = 0;
-    if (!m_painter.isActive())
+    if (!documentOpen())
         return true;
     if (m_previewTarget)
         return m_painter.end();
     const bool ended = finishDocument();
     dropDocument();
-    if (!ended)
-        renewPrinter();
     return ended;
 }
 
@@ -204,7 +206,13 @@ bool QtPrinterService::finishDocument()
 {
     m_info.creator = QStringLiteral("Typovise 2.0");
     m_info.pages = m_destination.options().pages;
-    return endPart() && m_document->finish(m_info) && deliver();
+    return endPart() && m_writers.finish(m_keepGoing) && m_document->finish(m_info)
+        && deliver();
+}
+
+void QtPrinterService::whileWaiting(const std::function<bool()> &keepGoing)
+{
+    m_keepGoing = keepGoing;
 }
 
 void QtPrinterService::setDocumentTitle(const QString &title)
@@ -245,16 +253,15 @@ bool QtPrinterService::deliver()
 void QtPrinterService::AbortDoc()
 {
     m_y = 0;
-    const bool open = m_painter.isActive() || m_document->isOpen();
     dropDocument();
-    if (open)
-        renewPrinter();
 }
 
 void QtPrinterService::dropDocument()
 {
+    m_writers.cancel();
     if (m_painter.isActive())
         m_painter.end();
+    m_part.reset();
     m_document->drop();
     m_facesInPart.clear();
     m_info = {};
@@ -268,7 +275,7 @@ std::optional<QPageLayout> QtPrinterService::previewLayout() const
 void QtPrinterService::setPreviewTarget(QPagedPaintDevice *target)
 {
     // A document still open belongs to the other device; it is dropped, not finished there.
-    if (m_painter.isActive())
+    if (documentOpen())
         AbortDoc();
     m_previewTarget = target;
 }

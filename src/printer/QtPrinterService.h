@@ -3,6 +3,7 @@
 #include "document/PdfFiles.h"
 #include "fonts/FaceMetrics.h"
 #include "printer/Destination.h"
+#include "printer/PartWriters.h"
 #include "printer/PrinterService.h"
 
 #include <QDateTime>
@@ -15,9 +16,10 @@
 class PartedDocument;
 class QPrinter;
 
-// The default printer through Qt Print Support, as a facade over three units: the faces'
-// metrics, the document drawn in parts, and the destination. Every document is first drawn
-// into a PDF file of its own: where the destination is a printer (a CUPS destination) the
+// The default printer through Qt Print Support, as a facade over four units: the faces'
+// metrics, the document in parts, the writers that draw the parts, and the destination. The
+// lines of a document are placed here and drawn by the writers, each part into a PDF file of
+// its own, and the parts are joined into one file: where the destination is a printer (a CUPS destination) the
 // finished file is handed to it as one job, with the printer's own page size and margins;
 // otherwise the file is kept, under the name the user chose or named after the moment the
 // document began.
@@ -48,6 +50,7 @@ public:
     void AbortDoc() override;
     void setDocumentTitle(const QString &title) override;
     void markEntry(const QString &title) override;
+    void whileWaiting(const std::function<bool()> &keepGoing) override;
 
     QString destinationText() const override;
     QStringList printerNames() const override;
@@ -66,6 +69,10 @@ public:
     // The metrics cache in the user's cache folder.
     static QString defaultMetricsCache();
 
+    // How many parts of a document are drawn at once, from the next document on; as many as
+    // cores, up to two, unless set.
+    void setWriters(int writers) { m_writers.setWriters(writers); }
+
     // The moment a PDF file is named after; tests give a fixed one.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
@@ -74,9 +81,7 @@ private:
     // After a change of destination, or a printer whose engine failed: the destination's page
     // layout, and the faces measured for its resolution.
     void usePrinter(std::unique_ptr<QPrinter> printer);
-    // Qt's PDF engine keeps a failed write's error: every later document of the same printer
-    // would be an empty file.
-    void renewPrinter();
+    bool documentOpen() const;
     bool beginDocument();
     bool beginPart();
     bool endPart();
@@ -95,6 +100,9 @@ private:
     bool m_familiesRead = false;
     std::function<QDateTime()> m_clock = &QDateTime::currentDateTime;
     std::unique_ptr<PartedDocument> m_document;
+    PartWriters m_writers;
+    std::optional<PartPages> m_part; // being laid out
+    std::function<bool()> m_keepGoing;
     QSet<FontChoice> m_facesInPart; // at size 0: the faces that the part embeds
     QDateTime m_begun;
     QString m_lastPdf;

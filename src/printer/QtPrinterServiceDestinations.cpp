@@ -11,14 +11,6 @@ void QtPrinterService::usePrinter(std::unique_ptr<QPrinter> printer)
     m_metrics.measureFor(m_printer.get(), m_printer->resolution());
 }
 
-void QtPrinterService::renewPrinter()
-{
-    const QPageLayout layout = m_printer->pageLayout();
-    auto printer = m_destination.createPrinter();
-    printer->setPageLayout(layout);
-    usePrinter(std::move(printer));
-}
-
 QString QtPrinterService::destinationText() const
 {
     return m_destination.text();
@@ -31,7 +23,7 @@ QStringList QtPrinterService::printerNames() const
 
 bool QtPrinterService::choosePrinter(const QString &name)
 {
-    if (m_painter.isActive() || !m_destination.choosePrinter(name))
+    if (documentOpen() || !m_destination.choosePrinter(name))
         return false;
     usePrinter(m_destination.createPrinter());
     return true;
@@ -39,7 +31,7 @@ bool QtPrinterService::choosePrinter(const QString &name)
 
 bool QtPrinterService::choosePdfFile(const QString &path)
 {
-    if (m_painter.isActive() || !m_destination.choosePdfFile(path))
+    if (documentOpen() || !m_destination.choosePdfFile(path))
         return false;
     usePrinter(m_destination.createPrinter());
     return true;
@@ -47,7 +39,7 @@ bool QtPrinterService::choosePdfFile(const QString &path)
 
 bool QtPrinterService::chooseOptions(const std::function<bool(QPrinter &)> &ask)
 {
-    if (m_painter.isActive())
+    if (documentOpen())
         return false;
     const std::unique_ptr<QPrinter> asked = m_destination.createDialogPrinter();
     asked->setPageLayout(m_printer->pageLayout());

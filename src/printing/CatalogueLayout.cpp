@@ -179,10 +179,12 @@ bool CatalogueLayout::print(const QDateTime &when, const QLocale &locale, const 
 {
     if (m_entries.isEmpty())
         return false;
-    if (printDocument(when, locale, progress, keepGoing))
-        return true;
-    m_printer.AbortDoc();
-    return false;
+    m_printer.whileWaiting(keepGoing);
+    const bool printed = printDocument(when, locale, progress, keepGoing);
+    if (!printed)
+        m_printer.AbortDoc();
+    m_printer.whileWaiting({});
+    return printed;
 }
 
 bool CatalogueLayout::printDocument(const QDateTime &when, const QLocale &locale,

@@ -1,9 +1,12 @@
 // What poppler's tools read in a PDF file the program wrote.
 #pragma once
 
+#include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // What the tool prints on the file, or nothing when it cannot read the file as a PDF.
 inline QString popplerReads(const QString &tool, const QStringList &arguments)
@@ -46,4 +49,21 @@ inline QStringList pdfFonts(const QString &file)
         names.append(line.section(u' ', 0, 0).section(u'+', -1));
     names.removeDuplicates();
     return names;
+}
+
+// Every page as pdftoppm paints it at dpi, in order; none when it cannot read the file.
+inline QList<QImage> pdfPageImages(const QString &file, int dpi)
+{
+    QTemporaryDir pages;
+    const QString prefix = pages.filePath(QStringLiteral("page"));
+    if (QProcess::execute(QStringLiteral("pdftoppm"),
+            { QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), file, prefix })
+        != 0) {
+        return {};
+    }
+    QList<QImage> images;
+    // pdftoppm pads the page numbers to one width, so the names sort in page order.
+    for (const QString &name : QDir(pages.path()).entryList({ QStringLiteral("*.png") }, QDir::Files, QDir::Name))
+        images.append(QImage(pages.filePath(name)));
+    return images;
 }

@@ -1,5 +1,6 @@
-// A document of many faces, drawn in parts: one whole file, and memory bounded by a part's
-// faces. The faces are links to one font file, each given a family of its own when
+// A document of many faces, drawn in parts by writers of their own: one whole file, the same
+// pages with one writer or two, nothing left when the run is called off, and memory bounded
+// by the faces the writers hold at once. The faces are links to one font file, each given a family of its own when
 // fontconfig scans it, so that every face is a file of its own to Qt and its PDF engine.
 #include "Files.h"
 #include "FontSetMain.h"
@@ -81,16 +82,23 @@ long printingPeakKb(const QString &dir, int first, int last)
     return statusKb("VmHWM") - before;
 }
 
+// The only file in dir, hidden or not.
+QString onlyFile(const QTemporaryDir &dir)
+{
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    return files.size() == 1 ? dir.filePath(files.first()) : QString();
+}
+
 } // namespace
 
-class TestPrintMemory : public QObject
+class TestPartWriters : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // A part holds 200 faces at most: printing four times as many faces takes hardly more
-    // memory than one part's, where a document in one piece would take four times as much.
-    // The four parts still end as one file.
+    // The writers hold 200 faces at once at most: printing four times as many faces takes
+    // hardly more memory than 200, where a document in one piece would take four times as
+    // much. The parts still end as one file.
     void peakMemoryDoesNotGrowWithTheFaces()
     {
         QTemporaryDir startUp;
@@ -102,15 +110,51 @@ private Q_SLOTS:
         QVERIFY2(fourParts < onePart * 3 / 2,
             qPrintable(u"one part: %1 kB, four: %2 kB"_s.arg(onePart).arg(fourParts)));
 
-        const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(files.size(), 1);
-        QCOMPARE(pdfPages(QDir(dir.path()).filePath(files[0])), (kFaces - 200) / kFacesPerPage);
+        QCOMPARE(pdfPages(onlyFile(dir)), (kFaces - 200) / kFacesPerPage);
+    }
+
+    // Parts drawn two at once, each writer with its own faces, give the pages that a single
+    // writer gives, in the same order.
+    void twoWritersDrawWhatOneDraws()
+    {
+        QTemporaryDir one;
+        QTemporaryDir two;
+        QtPrinterService single(one.path());
+        single.setWriters(1);
+        QVERIFY(printFaces(single, 0, 400));
+        QtPrinterService paired(two.path());
+        paired.setWriters(2);
+        QVERIFY(printFaces(paired, 0, 400));
+
+        const QList<QImage> singlePages = pdfPageImages(onlyFile(one), 100);
+        const QList<QImage> pairedPages = pdfPageImages(onlyFile(two), 100);
+        QCOMPARE(singlePages.size(), 400 / kFacesPerPage);
+        QCOMPARE(pairedPages.size(), singlePages.size());
+        for (qsizetype page = 0; page < singlePages.size(); ++page)
+            QVERIFY2(pairedPages.at(page) == singlePages.at(page),
+                qPrintable(u"page %1 differs"_s.arg(page + 1)));
+    }
+
+    // Escape while both writers draw: the run fails there, and once it is dropped, as the
+    // layout drops a failed run, neither a part nor the working file stays in the folder.
+    void aRunCalledOffLeavesNothing()
+    {
+        QTemporaryDir dir;
+        QtPrinterService printer(dir.path());
+        printer.setWriters(2);
+        int waits = 0;
+        printer.whileWaiting([&waits] { return ++waits < 3; });
+        QVERIFY(!printFaces(printer, 0, kFaces));
+        QCOMPARE(waits, 3);
+        printer.AbortDoc();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList());
     }
 };
 
 int main(int argc, char **argv)
 {
-    return runAmongFontSet<TestPrintMemory>(argc, argv, writeFontSet);
+    return runAmongFontSet<TestPartWriters>(argc, argv, writeFontSet);
 }
 
-#include "tst_printmemory.moc"
+#include "tst_partwriters.moc"
