@@ -137,12 +137,33 @@ FaceMetrics::Line FaceMetrics::measureFace(const FontChoice &choice, double poin
     const FaceLoadingWithMatch measuring;
     if (const auto fromFile = faceFilesLine(choice, points))
         return perPoint(*fromFile, points);
-    QFont measured = font(choice);
-    measured.setPointSizeF(points);
-    const QFontMetricsF metrics(measured, m_device);
-    if (metrics.height() <= 0)
+    const std::optional<MetricsCache::Key> key = keyOfQtsChoice(choice, points);
+    std::optional<MetricsCache::Line> line = key ? m_cache->find(*key) : std::nullopt;
+    if (!line) {
+        QFont measured = font(choice);
+        measured.setPointSizeF(points);
+        const QFontMetricsF metrics(measured, m_device);
+        line = MetricsCache::Line { metrics.ascent(), metrics.height() };
+        if (key)
+            m_cache->insert(*key, *line);
+    }
+    if (line->height <= 0)
         return {};
-    return { toTwips(metrics.height()) / points, metrics.ascent() / points };
+    return perPoint(*line, points);
+}
+
+std::optional<MetricsCache::Key> FaceMetrics::keyOfQtsChoice(
+    const FontChoice &choice, double points)
+{
+    // Qt chooses among the faces that carry the name by their styles and the order of the font
+    // list, which stay as long as those faces and the configuration do.
+    const QList<FontFaces::Face> faces = m_faces->facesNamed(installedFamily(choice));
+    QList<std::pair<QByteArray, int>> files;
+    for (const FontFaces::Face &face : faces)
+        files.append({ face.file, face.index });
+    const QString asked = choice.name + QLatin1String(choice.bold ? "\nbold" : "")
+        + QLatin1String(choice.italic ? "\nitalic" : "");
+    return MetricsCache::keyOfChoiceAmong(files, asked, m_device->logicalDpiY(), points);
 }
 
 FaceMetrics::Line FaceMetrics::lineAtSize(const FontChoice &choice)
@@ -221,11 +242,15 @@ const QString &FaceMetrics::installedFamily(const FontChoice &choice)
     const FaceLoadingWithMatch measuring;
     QString family = choice.name;
     if (!m_faces->isInstalled(choice.name)) {
-        QFont asked(choice.name);
-        asked.setStyleStrategy(QFont::NoFontMerging);
-        asked.setBold(choice.bold);
-        asked.setItalic(choice.italic);
-        family = QFontInfo(asked).family();
+        if (const auto inPlace = m_faces->familyInPlaceOf(choice.name, choice.bold, choice.italic)) {
+            family = *inPlace;
+        } else {
+            QFont asked(choice.name);
+            asked.setStyleStrategy(QFont::NoFontMerging);
+            asked.setBold(choice.bold);
+            asked.setItalic(choice.italic);
+            family = QFontInfo(asked).family();
+        }
     }
     return *m_installedFamilies.insert(style, family);
 }

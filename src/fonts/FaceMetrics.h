@@ -79,6 +79,9 @@ private:
     std::optional<MetricsCache::Line> faceFileLine(const FontFaces::Face &face, double pixelSize);
     Line perPoint(const MetricsCache::Line &line, double points) const;
     Line measureFace(const FontChoice &choice, double points);
+    // The cache's key for a line Qt measures itself, where the faces it may choose among are
+    // known; nothing where they are not, and Qt measures that line in every run.
+    std::optional<MetricsCache::Key> keyOfQtsChoice(const FontChoice &choice, double points);
     Line lineAtSize(const FontChoice &choice);
     // The family a name stands for: itself when installed, otherwise (the layout's "Arial" on
     // a machine without it) the family Qt puts in its place, asked once.

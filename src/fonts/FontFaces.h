@@ -34,9 +34,18 @@ public:
 
     // Whether a font file carries that family name, in any letter case.
     bool isInstalled(const QString &family);
+    // The family fontconfig puts in place of a name no font file carries, in that weight and
+    // slant: the one Qt's own search for it finds first, and draws with. Asked of fontconfig
+    // alone, since Qt weighs each candidate against its whole list of families, which costs
+    // seconds among tens of thousands. Nothing when fontconfig finds no listed face.
+    std::optional<QString> familyInPlaceOf(const QString &name, bool bold, bool italic);
     // The faces one of which QFont(family) draws with, no weight or slant asked for; none when
     // the font list alone cannot tell.
     QList<Face> regularFaces(const QString &family);
+
+    // Every face that carries the name, in any style, first or as another name: all that Qt
+    // may choose among for a font of that name; none for a name Qt reads its own way.
+    QList<Face> facesNamed(const QString &family);
 
     // Ascent and height in device pixels of the face at a pixel size, computed from the face's
     // own tables exactly as Qt's FreeType engine computes them; nothing when the face is not
@@ -69,7 +78,7 @@ private:
     bool m_read = false;
     // By case-folded family name, as Qt matches them: the faces Qt would choose among.
     QHash<QString, QList<Registration>> m_families;
-    QHash<QString, int> m_aliases; // names Qt resolves to another family
+    QHash<QString, QList<Face>> m_aliases; // names Qt resolves to another family
     void *m_fonts = nullptr; // the font list, whose patterns the faces point into
     void *m_library = nullptr; // FreeType's, opened on the first measurement
 };

@@ -91,6 +91,27 @@ std::optional<MetricsCache::Key> MetricsCache::keyOf(
     return Key { file, index, qint64(status.st_size), modified, dpi, pixelSize, {} };
 }
 
+std::optional<MetricsCache::Key> MetricsCache::keyOfChoiceAmong(
+    const QList<std::pair<QByteArray, int>> &faces, const QString &name, int dpi, double points)
+{
+    if (faces.isEmpty())
+        return std::nullopt;
+    // Named by the first face, so that the entry goes when that face does; the others, and the
+    // name asked, make it an entry that no face measured alone can meet.
+    std::optional<Key> key = keyOf(faces.first().first, faces.first().second, dpi, points);
+    if (!key)
+        return std::nullopt;
+    key->family = "measured by Qt as " + name.toUtf8();
+    for (const auto &[file, index] : faces.mid(1)) {
+        const std::optional<Key> other = keyOf(file, index, 0, 0);
+        if (!other)
+            return std::nullopt;
+        key->family += '\n' + file + '\0' + QByteArray::number(index) + '\0'
+            + QByteArray::number(other->fileSize) + '\0' + QByteArray::number(other->modified);
+    }
+    return key;
+}
+
 std::optional<MetricsCache::Line> MetricsCache::find(const Key &key)
 {
     if (!m_read) {

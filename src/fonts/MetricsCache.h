@@ -2,9 +2,11 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 // Line metrics of font faces kept from one run of the program to the next, in one file of the
 // user's cache folder.
@@ -43,6 +45,11 @@ public:
 
     // The key of a face file as it is on the disk now; nothing when it cannot be read.
     static std::optional<Key> keyOf(const QByteArray &file, int index, int dpi, double pixelSize);
+    // The key of a line that Qt measures itself for the font asked by name, choosing among
+    // faces (file and index each) as they are on the disk now: an entry of its own, which no
+    // longer holds once any of those faces changes; nothing when one cannot be read.
+    static std::optional<Key> keyOfChoiceAmong(const QList<std::pair<QByteArray, int>> &faces,
+        const QString &name, int dpi, double points);
     // The cache file in the user's cache folder.
     static QString defaultPath();
 

@@ -46,6 +46,49 @@ private Q_SLOTS:
         QVERIFY(!later.find(*MetricsCache::keyOf(QFile::encodeName(font), 0, 1200, 1667)));
     }
 
+    // A line Qt measured, choosing among several faces, stays for the next session only as
+    // long as every one of those faces does.
+    void aLineQtChoseAmongFacesIsKeptWhileTheFacesStay_data()
+    {
+        QTest::addColumn<int>("rewritten");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("the faces as they were: kept") << -1 << true;
+        QTest::newRow("the first face rewritten: measured again") << 0 << false;
+        QTest::newRow("another face rewritten: measured again") << 1 << false;
+    }
+
+    void aLineQtChoseAmongFacesIsKeptWhileTheFacesStay()
+    {
+        QFETCH(int, rewritten);
+        QFETCH(bool, kept);
+        QTemporaryDir dir;
+        const QList<QString> fonts { dir.filePath(u"one.ttf"_s), dir.filePath(u"two.otf"_s) };
+        QList<std::pair<QByteArray, int>> faces;
+        for (const QString &font : fonts) {
+            QVERIFY(writeFileBytes(font, "font data"_ba));
+            faces.append({ QFile::encodeName(font), 0 });
+        }
+        const QString path = dir.filePath(u"metrics.cache"_s);
+        const auto key = MetricsCache::keyOfChoiceAmong(faces, u"Twin"_s, 1200, 100);
+        QVERIFY(key);
+        MetricsCache cache(path);
+        cache.insert(*key, { 10, 12 });
+        QVERIFY(cache.save());
+        if (rewritten >= 0) {
+            QTest::qWait(10);
+            QVERIFY(writeFileBytes(fonts.at(rewritten), "FONT DATA"_ba));
+        }
+
+        MetricsCache later(path);
+        const auto now = MetricsCache::keyOfChoiceAmong(faces, u"Twin"_s, 1200, 100);
+        QVERIFY(now);
+        const auto line = later.find(*now);
+        QCOMPARE(line.has_value(), kept);
+        // Neither the first face measured alone nor another name meets the entry.
+        QVERIFY(!later.find(*MetricsCache::keyOf(faces.first().first, 0, 1200, 100)));
+        QVERIFY(!later.find(*MetricsCache::keyOfChoiceAmong(faces, u"Other"_s, 1200, 100)));
+    }
+
     void aDamagedFileIsIgnoredAndRewritten_data()
     {
         QTest::addColumn<QByteArray>("content");
