@@ -1,6 +1,7 @@
 #include "fonts/FaceMetrics.h"
 
 #include "fonts/FaceLoading.h"
+#include "fonts/FontCensus.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -242,7 +243,7 @@ const QString &FaceMetrics::installedFamily(const FontChoice &choice)
     const FaceLoadingWithMatch measuring;
     QString family = choice.name;
     if (!m_faces->isInstalled(choice.name)) {
-        if (const auto inPlace = m_faces->familyInPlaceOf(choice.name, choice.bold, choice.italic)) {
+        if (const auto inPlace = FontCensus::familyInPlaceOf(choice.name, choice.bold, choice.italic)) {
             family = *inPlace;
         } else {
             QFont asked(choice.name);

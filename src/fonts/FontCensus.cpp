@@ -1,6 +1,7 @@
 #include "fonts/FontCensus.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QSet>
 
 #include <fontconfig/fontconfig.h>
@@ -30,6 +31,26 @@ QStringList familiesOfFontFiles()
             names.append(QString::fromUtf8(reinterpret_cast<const char *>(family)));
     }
     return names;
+}
+
+using Pattern = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
+
+// The first family of each listed face that pattern selects.
+QStringList familiesListed(FcPattern *pattern)
+{
+    QStringList families;
+    std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(
+        FcObjectSetBuild(FC_FAMILY, nullptr), &FcObjectSetDestroy);
+    if (!objects)
+        return families;
+    std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> fonts(
+        FcFontList(nullptr, pattern, objects.get()), &FcFontSetDestroy);
+    for (int i = 0; fonts && i < fonts->nfont; ++i) {
+        FcChar8 *family = nullptr;
+        if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch)
+            families.append(QString::fromUtf8(reinterpret_cast<const char *>(family)));
+    }
+    return families;
 }
 
 // "C059 [urw]" gives "C059"; a name without a foundry suffix gives itself.
@@ -72,4 +93,54 @@ QStringList FontCensus::families()
             qtFamilies.append(family);
     }
     return fold(qtFamilies, familiesOfFontFiles());
+}
+
+std::optional<QString> FontCensus::familyInPlaceOf(const QString &name, bool bold, bool italic)
+{
+    Pattern request(FcPatternCreate(), &FcPatternDestroy);
+    if (!request)
+        return std::nullopt;
+    const QByteArray family = name.toUtf8();
+    FcPatternAddString(
+        request.get(), FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
+    FcPatternAddInteger(request.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(request.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, request.get(), FcMatchPattern);
+    FcDefaultSubstitute(request.get());
+    FcResult result = FcResultNoMatch;
+    Pattern match(FcFontMatch(nullptr, request.get(), &result), &FcPatternDestroy);
+    FcChar8 *file = nullptr;
+    int index = 0;
+    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch)
+        return std::nullopt;
+    FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
+    // The match may put a name in another language first; Qt names the face as the list does.
+    Pattern face(FcPatternCreate(), &FcPatternDestroy);
+    if (!face)
+        return std::nullopt;
+    FcPatternAddString(face.get(), FC_FILE, file);
+    FcPatternAddInteger(face.get(), FC_INDEX, index);
+    const QStringList listed = familiesListed(face.get());
+    if (listed.isEmpty())
+        return std::nullopt;
+    return listed.first();
+}
+
+QString FontCensus::onThisMachine(const QString &name)
+{
+    static QHash<QString, QString> known;
+    const auto found = known.constFind(name);
+    if (found != known.cend())
+        return *found;
+    const QByteArray family = name.toUtf8();
+    Pattern named(FcPatternCreate(), &FcPatternDestroy);
+    if (!named)
+        return name;
+    FcPatternAddString(
+        named.get(), FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
+    const QString onMachine = familiesListed(named.get()).isEmpty()
+        ? familyInPlaceOf(name, false, false).value_or(name)
+        : name;
+    known.insert(name, onMachine);
+    return onMachine;
 }

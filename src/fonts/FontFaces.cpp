@@ -159,41 +159,6 @@ bool FontFaces::isInstalled(const QString &family)
     return m_families.contains(key) || m_aliases.contains(key);
 }
 
-std::optional<QString> FontFaces::familyInPlaceOf(const QString &name, bool bold, bool italic)
-{
-    readFontList();
-    std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> request(
-        FcPatternCreate(), &FcPatternDestroy);
-    if (!request || !m_fonts)
-        return std::nullopt;
-    const QByteArray family = name.toUtf8();
-    FcPatternAddString(request.get(), FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.constData()));
-    FcPatternAddInteger(request.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(request.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, request.get(), FcMatchPattern);
-    FcDefaultSubstitute(request.get());
-    FcResult result = FcResultNoMatch;
-    std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> match(
-        FcFontMatch(nullptr, request.get(), &result), &FcPatternDestroy);
-    FcChar8 *file = nullptr;
-    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch)
-        return std::nullopt;
-    const int index = fcInteger(match.get(), FC_INDEX, 0);
-    // Named as the font list names that face, as Qt's font database does; a match may put the
-    // name of another language first.
-    const auto *fonts = static_cast<FcFontSet *>(m_fonts);
-    for (int i = 0; i < fonts->nfont; ++i) {
-        FcChar8 *listed = nullptr;
-        if (FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &listed) == FcResultMatch
-            && qstrcmp(reinterpret_cast<const char *>(listed), reinterpret_cast<const char *>(file)) == 0
-            && fcInteger(fonts->fonts[i], FC_INDEX, 0) == index) {
-            const QString listedFamily = fcString(fonts->fonts[i], FC_FAMILY, 0);
-            return listedFamily.isEmpty() ? std::nullopt : std::optional(listedFamily);
-        }
-    }
-    return std::nullopt;
-}
-
 QList<FontFaces::Face> FontFaces::facesNamed(const QString &family)
 {
     if (family.isEmpty() || family.contains(u'[') || family.contains(u','))

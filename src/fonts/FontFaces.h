@@ -34,15 +34,9 @@ public:
 
     // Whether a font file carries that family name, in any letter case.
     bool isInstalled(const QString &family);
-    // The family fontconfig puts in place of a name no font file carries, in that weight and
-    // slant: the one Qt's own search for it finds first, and draws with. Asked of fontconfig
-    // alone, since Qt weighs each candidate against its whole list of families, which costs
-    // seconds among tens of thousands. Nothing when fontconfig finds no listed face.
-    std::optional<QString> familyInPlaceOf(const QString &name, bool bold, bool italic);
     // The faces one of which QFont(family) draws with, no weight or slant asked for; none when
     // the font list alone cannot tell.
     QList<Face> regularFaces(const QString &family);
-
     // Every face that carries the name, in any style, first or as another name: all that Qt
     // may choose among for a font of that name; none for a name Qt reads its own way.
     QList<Face> facesNamed(const QString &family);

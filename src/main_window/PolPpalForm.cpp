@@ -3,6 +3,7 @@
 #include "main_window/PolPpal.h"
 
 #include "app/TextHelpers.h"
+#include "fonts/FontCensus.h"
 #include "widgets/Controls.h"
 #include "widgets/SampleLabel.h"
 #include "widgets/Twips.h"
@@ -169,7 +170,7 @@ void PolPpal::createControls()
         Exemple[i]->setAccessibleDescription(QStringLiteral("Texte d'exemple, ") + paneName(i));
         Exemple[i]->setWordWrap(true);
         Exemple[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        QFont font(QStringLiteral("Arial"));
+        QFont font(FontCensus::onThisMachine(QStringLiteral("Arial")));
         // The sample shows the font's own glyphs only, as the printed catalogue does.
         font.setStyleStrategy(QFont::NoFontMerging);
         font.setPointSizeF(18);

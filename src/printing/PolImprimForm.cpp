@@ -3,6 +3,7 @@
 #include "printing/PolImprim.h"
 
 #include "app/TextHelpers.h"
+#include "fonts/FontCensus.h"
 #include "printer/PrinterService.h"
 #include "printing/CatalogueLayout.h"
 #include "widgets/Controls.h"
@@ -16,7 +17,7 @@ namespace {
 
 QFont arial(double points, bool bold = false)
 {
-    QFont font(QStringLiteral("Arial"));
+    QFont font(FontCensus::onThisMachine(QStringLiteral("Arial")));
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
@@ -37,7 +38,7 @@ VbOptionButton *optionButton(
 void PolImprim::createControls()
 {
     Twips::resizeClient(this, 11100, 8040);
-    const QFont titleFont(QStringLiteral("Calibri"), 10);
+    const QFont titleFont(FontCensus::onThisMachine(QStringLiteral("Calibri")), 10);
     auto frame = [this, &titleFont](const QString &name, const QString &caption, int left, int top,
                      int width, int height) {
         auto *f = new VkFrame(caption, this);
@@ -82,7 +83,7 @@ void PolImprim::createControls()
         withMnemonic(QStringLiteral("+ HEURE"), u'H') };
     const std::array<QString, 2> dateDescriptions { QStringLiteral("Ajoute la date à l'en-tête"),
         QStringLiteral("Ajoute l'heure à l'en-tête") };
-    QFont times(QStringLiteral("Times New Roman"), 12);
+    QFont times(FontCensus::onThisMachine(QStringLiteral("Times New Roman")), 12);
     times.setBold(true);
     for (int i = 0; i < 2; ++i) {
         Date_Heure[i] = new VbCheckBox(dateCaptions[i], vkFrame1[0]);

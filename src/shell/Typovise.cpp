@@ -1,5 +1,6 @@
 #include "shell/Typovise.h"
 
+#include "fonts/FontCensus.h"
 #include "main_window/PolPpal.h"
 #include "printer/PrinterService.h"
 #include "printing/PolImprim.h"
@@ -13,6 +14,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QFont>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -79,6 +82,14 @@ bool Typovise::chargerTraductionsQt(QTranslator &translator, const QLocale &loca
 
 void Typovise::demarrer()
 {
+    // Without a desktop, the interface font is Qt's generic "Sans Serif", which no font file
+    // carries; see FontCensus::onThisMachine.
+    QFont interfaceFont = QGuiApplication::font();
+    const QString family = FontCensus::onThisMachine(interfaceFont.family());
+    if (family != interfaceFont.family()) {
+        interfaceFont.setFamily(family);
+        QGuiApplication::setFont(interfaceFont);
+    }
     PolCharge *charge = polCharge();
     charge->show();
     // A display that never shows the window must not hold the start-up for long.

@@ -71,8 +71,6 @@ private Q_SLOTS:
         QTest::newRow("the layout's Arial") << u"Arial"_s << false << false;
         QTest::newRow("the header's Arial, bold italic") << u"Arial"_s << true << true;
         QTest::newRow("Times New Roman") << u"Times New Roman"_s << false << false;
-        QTest::newRow("Calibri") << u"Calibri"_s << false << false;
-        QTest::newRow("a name no rule knows") << u"Typovise Nowhere"_s << false << false;
     }
 
     // The page estimate measures, and the printer draws, the family Qt itself would draw.

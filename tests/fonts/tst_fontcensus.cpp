@@ -113,6 +113,22 @@ private Q_SLOTS:
         // The name Qt reports for the face drawn is the list's entry.
         QCOMPARE(FontCensus::familyName(QFontInfo(QFont(family)).family()), family);
     }
+
+    void windowFontsAreTheFamiliesQtDraws_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a family of three foundries stays itself") << u"Liberation Sans"_s;
+        QTest::newRow("the dialog's Arial, which no file carries") << u"Arial"_s;
+        QTest::newRow("the interface's generic Sans Serif") << u"Sans Serif"_s;
+    }
+
+    // The windows set in the family that Qt's own search would find for the name.
+    void windowFontsAreTheFamiliesQtDraws()
+    {
+        QFETCH(QString, name);
+        const QString qtDraws = FontCensus::familyName(QFontInfo(QFont(name)).family());
+        QCOMPARE(FontCensus::onThisMachine(name), qtDraws);
+    }
 };
 
 int main(int argc, char **argv)
