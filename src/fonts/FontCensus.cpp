@@ -10,33 +10,12 @@
 
 namespace {
 
-QStringList familiesOfFontFiles()
-{
-    QStringList names;
-    std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(
-        FcPatternCreate(), &FcPatternDestroy);
-    std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(
-        FcObjectSetBuild(FC_FAMILY, nullptr), &FcObjectSetDestroy);
-    if (!pattern || !objects)
-        return names;
-    std::unique_ptr<FcFontSet, decltype(&FcFontSetDestroy)> fonts(
-        FcFontList(nullptr, pattern.get(), objects.get()), &FcFontSetDestroy);
-    if (!fonts)
-        return names;
-    for (int i = 0; i < fonts->nfont; ++i) {
-        FcChar8 *family = nullptr;
-        // A font file may carry several names: localised ones and those of its sub-families.
-        for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch;
-             ++k)
-            names.append(QString::fromUtf8(reinterpret_cast<const char *>(family)));
-    }
-    return names;
-}
-
 using Pattern = std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)>;
 
-// The first family of each listed face that pattern selects.
-QStringList familiesListed(FcPattern *pattern)
+// The family names of each listed face that pattern selects: its first name only, as Qt's
+// font database names the face, or every name it carries (localised ones and those of its
+// sub-families).
+QStringList familiesListed(FcPattern *pattern, bool everyName = false)
 {
     QStringList families;
     std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(
@@ -47,7 +26,9 @@ QStringList familiesListed(FcPattern *pattern)
         FcFontList(nullptr, pattern, objects.get()), &FcFontSetDestroy);
     for (int i = 0; fonts && i < fonts->nfont; ++i) {
         FcChar8 *family = nullptr;
-        if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch)
+        for (int k = 0; (k == 0 || everyName)
+             && FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &family) == FcResultMatch;
+             ++k)
             families.append(QString::fromUtf8(reinterpret_cast<const char *>(family)));
     }
     return families;
@@ -92,7 +73,8 @@ QStringList FontCensus::families()
         if (!QFontDatabase::isPrivateFamily(family))
             qtFamilies.append(family);
     }
-    return fold(qtFamilies, familiesOfFontFiles());
+    Pattern all(FcPatternCreate(), &FcPatternDestroy);
+    return fold(qtFamilies, all ? familiesListed(all.get(), true) : QStringList());
 }
 
 std::optional<QString> FontCensus::familyInPlaceOf(const QString &name, bool bold, bool italic)

@@ -69,6 +69,12 @@ int fcInteger(FcPattern *pattern, const char *object, int fallback)
     return value;
 }
 
+// Qt reads "Family [Foundry]" and comma-separated lists in a family name its own way.
+bool readByQtItsOwnWay(const QString &family)
+{
+    return family.isEmpty() || family.contains(u'[') || family.contains(u',');
+}
+
 // How far a style is from the regular upright face asked for, as Qt weighs it.
 int distanceFromRegular(int weight, QFont::Style style)
 {
@@ -161,7 +167,7 @@ bool FontFaces::isInstalled(const QString &family)
 
 QList<FontFaces::Face> FontFaces::facesNamed(const QString &family)
 {
-    if (family.isEmpty() || family.contains(u'[') || family.contains(u','))
+    if (readByQtItsOwnWay(family))
         return {};
     readFontList();
     const QString key = family.toCaseFolded();
@@ -174,8 +180,7 @@ QList<FontFaces::Face> FontFaces::facesNamed(const QString &family)
 
 QList<FontFaces::Face> FontFaces::regularFaces(const QString &family)
 {
-    // Qt reads "Family [Foundry]" and comma-separated lists in a family name its own way.
-    if (family.isEmpty() || family.contains(u'[') || family.contains(u','))
+    if (readByQtItsOwnWay(family))
         return {};
     readFontList();
     const QString key = family.toCaseFolded();

@@ -6,7 +6,6 @@
 #include "Files.h"
 
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,35 +60,6 @@ private Q_SLOTS:
         QCOMPARE(afterSwitch.ascentPerPoint, onCoarse.ascentPerPoint);
         // Half the pixels for the same points: the test sees a stale line if one is served.
         QVERIFY(std::abs(onFine.ascentPerPoint - 2 * onCoarse.ascentPerPoint) < 0.1);
-    }
-
-    void aFamilyNoFileCarriesIsTheOneQtDrawsInItsPlace_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("bold");
-        QTest::addColumn<bool>("italic");
-        QTest::newRow("the layout's Arial") << u"Arial"_s << false << false;
-        QTest::newRow("the header's Arial, bold italic") << u"Arial"_s << true << true;
-        QTest::newRow("Times New Roman") << u"Times New Roman"_s << false << false;
-    }
-
-    // The page estimate measures, and the printer draws, the family Qt itself would draw.
-    void aFamilyNoFileCarriesIsTheOneQtDrawsInItsPlace()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, bold);
-        QFETCH(bool, italic);
-        QFont asked(name);
-        asked.setStyleStrategy(QFont::NoFontMerging);
-        asked.setBold(bold);
-        asked.setItalic(italic);
-        const QImage device = deviceAt(1200);
-        FaceMetrics metrics({});
-        metrics.measureFor(&device, 1200);
-        double scale = 1;
-        const QFont drawn = metrics.drawingFont({ name, 12, bold, italic }, scale);
-        QCOMPARE(drawn.family(), QFontInfo(asked).family());
-        QVERIFY(drawn.family() != name);
     }
 
     // The cache's folder cannot be made: a file stands where it should be.
