@@ -2,6 +2,7 @@
 // scripts/test.sh starts a private cupsd with a default queue (jobs in TYPOVISE_CUPS_OUTPUT) and
 // a fault queue (TYPOVISE_CUPS_FAULT_QUEUE, jobs in ..._OUTPUT).
 #include "Files.h"
+#include "Outline.h"
 #include "Poppler.h"
 #include "ScriptedMessages.h"
 #include "main_window/PolPpal.h"
@@ -20,10 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFOutlineDocumentHelper.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
 
 using namespace Qt::StringLiterals;
 
@@ -58,25 +55,6 @@ QString waitForPdf(const QString &folder, const QStringList &before)
 QStringList catalogueFiles(const QString &folder)
 {
     return QDir(folder).entryList({ u"*.pdf"_s, u"*.part"_s }, QDir::Files | QDir::Hidden);
-}
-
-// The outline's entries: each title with the page it opens, counted from 0.
-QList<std::pair<QString, int>> outlineOf(const QString &pdf)
-{
-    QPDF document;
-    document.processFile(QFile::encodeName(pdf).constData());
-    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(document).getAllPages();
-    QList<std::pair<QString, int>> entries;
-    for (QPDFOutlineObjectHelper &entry :
-        QPDFOutlineDocumentHelper(document).getTopLevelOutlines()) {
-        const QPDFObjectHandle opened = entry.getDest().getArrayItem(0);
-        const auto page
-            = std::find_if(pages.cbegin(), pages.cend(), [&opened](const QPDFPageObjectHelper &p) {
-                  return p.getObjectHandle().isSameObjectAs(opened);
-              });
-        entries.append({ QString::fromStdString(entry.getTitle()), int(page - pages.cbegin()) });
-    }
-    return entries;
 }
 
 } // namespace
@@ -190,12 +168,12 @@ class TestCupsPrint : public QObject
         QCOMPARE(pdfInfoField(pdf, u"Title"_s), u"Catalogue d'essai"_s);
         QCOMPARE(pdfInfoField(pdf, u"Creator"_s), u"Typovise 2.0"_s);
         // One outline entry per font, in the list's order, each opening the page of its name.
-        const QList<std::pair<QString, int>> outline = outlineOf(pdf);
+        const QList<OutlineEntry> outline = pdfOutline(pdf);
         const QStringList pages = text.split(u'\f');
         QCOMPARE(outline.size(), m_printedNames.size());
         for (qsizetype n = 0; n < outline.size(); ++n) {
-            QCOMPARE(outline[n].first, m_printedNames[n]);
-            QVERIFY2(pages.value(outline[n].second).contains(m_printedNames[n]),
+            QCOMPARE(outline[n].title, m_printedNames[n]);
+            QVERIFY2(pages.value(outline[n].page).contains(m_printedNames[n]),
                 qPrintable(m_printedNames[n]));
         }
         QCOMPARE(text.contains(u"Portez"_s), samplesOnThePage);
