@@ -191,8 +191,9 @@ private Q_SLOTS:
     }
 
     // Run under LC_ALL=C.UTF-8 and LC_ALL=fr_FR.UTF-8: the month is named in the system's
-    // language, the rest of the header is the program's own French.
-    void headerFromTheClockInTheSystemLanguage()
+    // language, the rest of the header is the program's own French. Four entries: each bar
+    // stops one step short of its full width, three quarters along.
+    void completedRunPrintsTheHeaderAndTellsTheBarsValue()
     {
         openDialog();
         typeInto(u"Texte1"_s, u"Catalogue"_s);
@@ -203,37 +204,37 @@ private Q_SLOTS:
         const QString month = qgetenv("LC_ALL").startsWith("fr") ? u"décembre"_s : u"December"_s;
         QCOMPARE(m_h->printer.log.value(0),
             u"print:Arial|15|bi|Catalogue le 5 %1 2026 à 9:05:07"_s.arg(month));
+        QCOMPARE(m_h->printer.log.last(), u"enddoc"_s);
+        for (const QString &bar : { u"Barre"_s, u"Bar_Impr"_s }) {
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(bar));
+            QVERIFY2(accessible && accessible->valueInterface(), qPrintable(bar));
+            QCOMPARE(accessible->valueInterface()->currentValue(), QVariant(75));
+        }
     }
 
     void failedRun_data()
     {
-        QTest::addColumn<int>("failingLine"); // counted from the header, -1 for none
-        QTest::addColumn<bool>("pageBreakFails");
-        QTest::addColumn<bool>("endFails");
-        QTest::addColumn<QString>("unmeasurable");
-        QTest::newRow("the header refused") << 0 << false << false << QString();
+        QTest::addColumn<UserAction>("fault"); // set once the dialog is open
+        QTest::newRow("the header refused")
+            << UserAction([this] { m_h->printer.failPrintAt = 0; });
         QTest::newRow("a sample line on the second page refused")
-            << 9 << false << false << QString();
-        QTest::newRow("the page break refused") << -1 << true << false << QString();
-        QTest::newRow("the document's end refused") << -1 << false << true << QString();
+            << UserAction([this] { m_h->printer.failPrintAt = 9; });
+        QTest::newRow("the page break refused")
+            << UserAction([this] { m_h->printer.failNewPage = true; });
+        QTest::newRow("the document's end refused")
+            << UserAction([this] { m_h->printer.failEndDoc = true; });
         QTest::newRow("a font that cannot be measured")
-            << -1 << false << false << u"Liberation Mono"_s;
+            << UserAction([this] { m_unmeasurable = u"Liberation Mono"_s; });
     }
     // One message, the document dropped once, and the dialog still there to try again.
     void failedRun()
     {
-        QFETCH(int, failingLine);
-        QFETCH(bool, pageBreakFails);
-        QFETCH(bool, endFails);
-        QFETCH(QString, unmeasurable);
+        QFETCH(UserAction, fault);
         ScriptedPrinter &printer = m_h->printer;
         printer.pageHeight = 2000; // two blocks of 12-point samples under the header
         openDialog();
         button(u"Option_LC1"_s)->click();
-        m_unmeasurable = unmeasurable;
-        printer.failPrintAt = failingLine;
-        printer.failNewPage = pageBreakFails;
-        printer.failEndDoc = endFails;
+        fault();
         button(u"Impression"_s)->click();
         QCOMPARE(m_h->messages.asked.size(), 1);
         QCOMPARE(m_h->messages.asked[0].text, u"Défaut d'impression! Corrigez et recommencez."_s);
@@ -243,24 +244,6 @@ private Q_SLOTS:
         QCOMPARE(printer.log.count(u"abort"_s), 1);
         QCOMPARE(printer.log.last(), u"abort"_s);
         QCOMPARE(printer.pagesEnded(), 0);
-    }
-
-    void barsTellTheirValue_data()
-    {
-        QTest::addColumn<QString>("bar");
-        QTest::newRow("the estimate's bar") << u"Barre"_s;
-        QTest::newRow("the printing run's bar") << u"Bar_Impr"_s;
-    }
-    // Four entries: a bar stops one step short of its full width, three quarters along.
-    void barsTellTheirValue()
-    {
-        QFETCH(QString, bar);
-        openDialog();
-        button(u"Impression"_s)->click();
-        QCOMPARE(m_h->printer.log.last(), u"enddoc"_s);
-        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control(bar));
-        QVERIFY(accessible && accessible->valueInterface());
-        QCOMPARE(accessible->valueInterface()->currentValue(), QVariant(75));
     }
 
     void tabFollowsTheReadingOrder_data()
