@@ -48,7 +48,9 @@ size_t qHash(const FontChoice &choice, size_t seed)
 FaceMetrics::FaceMetrics(const QString &cachePath)
     : m_faces(std::make_unique<FontFaces>())
     , m_cache(std::make_unique<MetricsCache>(cachePath))
-{ }
+{
+    m_faces->readAhead();
+}
 
 FaceMetrics::~FaceMetrics()
 {
@@ -243,7 +245,8 @@ const QString &FaceMetrics::installedFamily(const FontChoice &choice)
     const FaceLoadingWithMatch measuring;
     QString family = choice.name;
     if (!m_faces->isInstalled(choice.name)) {
-        if (const auto inPlace = FontCensus::familyInPlaceOf(choice.name, choice.bold, choice.italic)) {
+        if (const auto inPlace
+            = FontCensus::familyInPlaceOf(choice.name, choice.bold, choice.italic)) {
             family = *inPlace;
         } else {
             QFont asked(choice.name);

@@ -1,5 +1,7 @@
 #include "fonts/FontFaces.h"
 
+#include "fonts/FaceLoading.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QSet>
@@ -90,17 +92,45 @@ FontFaces::FontFaces() = default;
 
 FontFaces::~FontFaces()
 {
+    if (m_reading.valid())
+        m_reading.wait();
     if (m_library)
         FT_Done_FreeType(static_cast<FT_Library>(m_library));
     if (m_fonts)
         FcFontSetDestroy(static_cast<FcFontSet *>(m_fonts));
 }
 
-void FontFaces::readFontList()
+void FontFaces::readAhead()
 {
     if (m_read)
         return;
     m_read = true;
+    // The program's own configuration, which drawing replaces while it runs.
+    FcConfig *config = nullptr;
+    {
+        const FaceLoadingWithMatch programs;
+        config = FcConfigReference(nullptr);
+    }
+    if (!config)
+        return;
+    m_reading = std::async(std::launch::async, [this, config] {
+        listFonts(config);
+        FcConfigDestroy(config);
+    });
+}
+
+void FontFaces::readFontList()
+{
+    if (m_reading.valid())
+        m_reading.get();
+    if (m_read)
+        return;
+    m_read = true;
+    listFonts(nullptr);
+}
+
+void FontFaces::listFonts(void *config)
+{
     std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> all(
         FcPatternCreate(), &FcPatternDestroy);
     std::unique_ptr<FcObjectSet, decltype(&FcObjectSetDestroy)> objects(
@@ -109,7 +139,7 @@ void FontFaces::readFontList()
         &FcObjectSetDestroy);
     if (!all || !objects)
         return;
-    auto *fonts = FcFontList(nullptr, all.get(), objects.get());
+    auto *fonts = FcFontList(static_cast<FcConfig *>(config), all.get(), objects.get());
     m_fonts = fonts;
     if (!fonts)
         return;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <future>
 #include <optional>
 
 // Where each family's regular upright face lives on disk, so that its line can be measured
@@ -28,6 +29,9 @@ public:
     };
 
     FontFaces();
+    // Starts reading the font list on a thread of its own, so that a first estimate asked
+    // for a moment after start-up finds it read; the first question waits for it.
+    void readAhead();
     ~FontFaces();
     FontFaces(const FontFaces &) = delete;
     FontFaces &operator=(const FontFaces &) = delete;
@@ -68,8 +72,10 @@ private:
         void *library, const Face &face, double pixelSize, bool wholePixels);
     struct Registration;
     void readFontList();
+    void listFonts(void *config);
 
     bool m_read = false;
+    std::future<void> m_reading;
     // By case-folded family name, as Qt matches them: the faces Qt would choose among.
     QHash<QString, QList<Registration>> m_families;
     QHash<QString, QList<Face>> m_aliases; // names Qt resolves to another family

@@ -6,6 +6,7 @@
 // heights, so the estimate still gives the printed page count. Faces are measured from their
 // own files where the font list tells which face Qt would load: those lines must be, at any
 // size, the very ascent and height Qt's own engine gives on the printer.
+#include "fonts/FaceLoading.h"
 #include "fonts/FontCensus.h"
 #include "fonts/FontFaces.h"
 #include "printer/QtPrinterService.h"
@@ -15,6 +16,11 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <latch>
+#include <optional>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +103,40 @@ private Q_SLOTS:
         QVERIFY2(worstExcess <= 0,
             qPrintable(u"%1 device pixels beyond the rounding for %2"_s.arg(worstExcess)
                            .arg(worstFamily)));
+    }
+
+    // The font list read on a thread of its own gives the faces of the list read when first
+    // asked for, even while a catalogue is drawn; one never asked for ends with its reader.
+    void aFontListReadAheadIsTheListReadWhenAsked()
+    {
+        {
+            FontFaces dropped;
+            dropped.readAhead();
+        }
+        std::latch drawingBegun(1);
+        std::thread drawing([&drawingBegun] {
+            const FaceLoadingWithoutMatch lineDrawn;
+            drawingBegun.count_down();
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        });
+        drawingBegun.wait();
+        FontFaces ahead;
+        ahead.readAhead();
+        drawing.join();
+        FontFaces asked;
+        const QStringList families = FontCensus::families();
+        QVERIFY(!families.isEmpty());
+        for (const QString &family : families) {
+            QStringList aheadFiles;
+            for (const FontFaces::Face &face : ahead.regularFaces(family))
+                aheadFiles.append(
+                    QString::fromLocal8Bit(face.file) + u'#' + QString::number(face.index));
+            QStringList askedFiles;
+            for (const FontFaces::Face &face : asked.regularFaces(family))
+                askedFiles.append(
+                    QString::fromLocal8Bit(face.file) + u'#' + QString::number(face.index));
+            QCOMPARE(aheadFiles, askedFiles);
+        }
     }
 
     // Read ahead on several threads, or one by one as the estimate comes to them, each font
