@@ -48,6 +48,9 @@ size_t qHash(const FontChoice &choice, size_t seed)
 FaceMetrics::FaceMetrics(const QString &cachePath)
     : m_faces(std::make_unique<FontFaces>())
     , m_cache(std::make_unique<MetricsCache>(cachePath))
+{ }
+
+void FaceMetrics::readAhead()
 {
     m_faces->readAhead();
 }

@@ -52,6 +52,9 @@ public:
     // The device the faces are measured for, with its resolution in dots per inch. Every line
     // measured for another device is forgotten: a face's pixels depend on the device.
     void measureFor(const QPaintDevice *device, int resolution);
+    // Starts reading the font list on a thread of its own, for a first line asked for a moment
+    // later; without it the first line reads it.
+    void readAhead();
 
     Line line(const FontChoice &choice);
     // The fonts of a list's items (nameOf gives an item's font) in the style of choice, read

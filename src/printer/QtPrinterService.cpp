@@ -31,6 +31,8 @@ int QtPrinterService::FontCount()
     if (!m_familiesRead) {
         m_families = FontCensus::families();
         m_familiesRead = true;
+        // Once the census is done, not beside it: both read every installed font.
+        m_metrics.readAhead();
     }
     return int(m_families.size());
 }
@@ -159,8 +161,7 @@ bool QtPrinterService::printLine(const QString &text, bool sample)
         const QFont font = m_metrics.drawingFont(m_choice, placed.scale);
         placed.face = { font.family(), font.pointSizeF(), m_choice.bold, m_choice.italic };
         const double top = m_y * m_printer->resolution() / 1440.0;
-        placed.baseline
-            = QPointF(0, top / placed.scale + line.ascentPerPoint * font.pointSizeF());
+        placed.baseline = QPointF(0, top / placed.scale + line.ascentPerPoint * font.pointSizeF());
         placed.text = text;
         placed.sample = sample;
         if (m_previewTarget)
@@ -206,8 +207,7 @@ bool QtPrinterService::finishDocument()
 {
     m_info.creator = QStringLiteral("Typovise 2.0");
     m_info.pages = m_destination.options().pages;
-    return endPart() && m_writers.finish(m_keepGoing) && m_document->finish(m_info)
-        && deliver();
+    return endPart() && m_writers.finish(m_keepGoing) && m_document->finish(m_info) && deliver();
 }
 
 void QtPrinterService::whileWaiting(const std::function<bool()> &keepGoing)
