@@ -50,14 +50,14 @@ FaceMetrics::FaceMetrics(const QString &cachePath)
     , m_cache(std::make_unique<MetricsCache>(cachePath))
 { }
 
-void FaceMetrics::readAhead()
-{
-    m_faces->readAhead();
-}
-
 FaceMetrics::~FaceMetrics()
 {
     m_cache->save();
+}
+
+void FaceMetrics::readAhead()
+{
+    m_faces->readAhead();
 }
 
 bool FaceMetrics::save()

@@ -104,8 +104,8 @@ void FontFaces::readAhead()
 {
     if (m_read)
         return;
-    m_read = true;
-    // The program's own configuration, which drawing replaces while it runs.
+    // The program's own configuration, which drawing replaces while it runs. Without one, the
+    // first question reads the list itself.
     FcConfig *config = nullptr;
     {
         const FaceLoadingWithMatch programs;
@@ -113,6 +113,7 @@ void FontFaces::readAhead()
     }
     if (!config)
         return;
+    m_read = true;
     m_reading = std::async(std::launch::async, [this, config] {
         listFonts(config);
         FcConfigDestroy(config);

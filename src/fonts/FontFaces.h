@@ -29,12 +29,13 @@ public:
     };
 
     FontFaces();
-    // Starts reading the font list on a thread of its own, so that a first estimate asked
-    // for a moment after start-up finds it read; the first question waits for it.
-    void readAhead();
     ~FontFaces();
     FontFaces(const FontFaces &) = delete;
     FontFaces &operator=(const FontFaces &) = delete;
+
+    // Starts reading the font list on a thread of its own, so that a first estimate asked
+    // for a moment after start-up finds it read; the first question waits for it.
+    void readAhead();
 
     // Whether a font file carries that family name, in any letter case.
     bool isInstalled(const QString &family);
