@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds the libFuzzer targets of the settings file and the leading-number rule with clang,
-# AddressSanitizer and UndefinedBehaviorSanitizer in ./build-fuzz, replays the fixed corpus in
-# fuzz/corpus, then fuzzes each target for a bounded time (FUZZ_SECONDS, 60 by default).
+# Builds the libFuzzer targets of the settings file, the leading-number rule and the join of
+# PDF parts with clang, AddressSanitizer and UndefinedBehaviorSanitizer in ./build-fuzz,
+# replays the fixed corpus in fuzz/corpus, then fuzzes each target for a bounded time
+# (FUZZ_SECONDS, 60 by default).
 # Any crash, leak, sanitizer report or broken invariant fails the script; the input that
 # caused it is left in build-fuzz/findings/<target>/ next to the log.
 set -eu
@@ -10,7 +11,7 @@ root=$(pwd)
 seconds=${FUZZ_SECONDS:-60}
 
 PACKAGES="cmake make clang libclang-rt-14-dev qt6-base-dev libgl-dev libcups2-dev libfontconfig-dev libfreetype-dev \
-librsvg2-bin"
+librsvg2-bin libqpdf-dev"
 # shellcheck disable=SC2086
 ./scripts/install-packages.sh $PACKAGES
 
@@ -24,7 +25,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=1
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 status=0
-for target in fuzz_profile_read fuzz_profile_write fuzz_leading_number; do
+for target in fuzz_profile_read fuzz_profile_write fuzz_leading_number fuzz_pdf_join; do
     binary="$build/fuzz/$target"
     findings="$build/findings/$target"
     work=$(mktemp -d "/tmp/typovise-$target.XXXXXX")

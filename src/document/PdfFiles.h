@@ -39,15 +39,15 @@ bool endsWhole(const QString &path);
 
 // Writes target from the pages of parts, in order, with info's title, creator and outline, and
 // only info's pages where it names some (false when it names none of the document's). The
-// first part is the base: its catalogue and document information stay (its date among them),
-// and the pages of the others are appended to its page tree.
+// first part's document information stays (its date among them), and so do its catalogue's
+// entries other than the pages and the outline.
 // Every object that a part's pages reach is parsed where its cross-reference table says, so a
 // part that is not whole fails the join; the streams are copied as they are, not decoded, so
 // only isComplete finds a page whose content was altered. False, with target possibly half
 // written, when a part is not whole or target cannot be written whole: every write is
 // checked, the closing one included.
 //
-// The joined document holds the parsed objects of every part in memory, not their streams,
-// which are read from the parts' files again as target is written.
+// The parts are read one at a time, and the joined file written as each is read: the join
+// holds one part's parsed objects, and a table of where each object begins.
 bool join(const QStringList &parts, const QString &target, const DocumentInfo &info = {});
 } // namespace PdfFiles
