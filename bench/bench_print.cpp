@@ -5,7 +5,8 @@
 //   bench_print [entries|real] [runs]
 //
 // TYPOVISE_BENCH_WRITERS sets how many parts are drawn at once (the service's own choice
-// otherwise). Each catalogue's page count, as pdfinfo reads it, is checked against the
+// otherwise). TYPOVISE_BENCH_KEEP names a folder where the last catalogue stays, printed at a
+// fixed moment, so that the pages of two builds can be compared pixel for pixel. Each catalogue's page count, as pdfinfo reads it, is checked against the
 // estimate.
 #include "BenchCommon.h"
 #include "app/TextHelpers.h"
@@ -76,6 +77,8 @@ int main(int argc, char *argv[])
     // Without spacing lines the estimate is the printed page count.
     const qint64 pages = layout.Nb_Pages().value_or(0);
 
+    const QString keep = qEnvironmentVariable("TYPOVISE_BENCH_KEEP");
+    const QDateTime fixedMoment(QDate(2026, 12, 9), QTime(10, 0));
     const long before = statusKb("VmHWM");
     std::vector<double> times;
     std::vector<double> cpuTimes;
@@ -84,8 +87,8 @@ int main(int argc, char *argv[])
     for (int r = 0; r < runs; ++r) {
         const double cpuBefore = cpuMs();
         times.push_back(timeMs([&] {
-            printed
-                = layout.print(QDateTime::currentDateTime(), QLocale(QLocale::French)) && printed;
+            const QDateTime moment = keep.isEmpty() ? QDateTime::currentDateTime() : fixedMoment;
+            printed = layout.print(moment, QLocale(QLocale::French)) && printed;
         }));
         cpuTimes.push_back(cpuMs() - cpuBefore);
         const QFileInfo file(printer.lastPdfFile());
@@ -95,7 +98,10 @@ int main(int argc, char *argv[])
                 pdfinfoPages(file.filePath()));
             printed = false;
         }
-        QFile::remove(file.filePath());
+        const QString kept = QDir(keep).filePath(QStringLiteral("catalogue-%1.pdf").arg(count));
+        QFile::remove(kept);
+        if (keep.isEmpty() || !QFile::rename(file.filePath(), kept))
+            QFile::remove(file.filePath());
     }
     const long peak = statusKb("VmHWM");
     const double ms = median(times);
