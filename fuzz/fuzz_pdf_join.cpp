@@ -24,7 +24,10 @@ QString scratchFile(const char *name)
     // A memory-backed directory when there is one: the join runs hundreds of times a second.
     const QString dir
         = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return QStringLiteral("%1/typovise-fuzz-join-%2-%3.pdf").arg(dir).arg(getpid()).arg(QLatin1String(name));
+    return QStringLiteral("%1/typovise-fuzz-join-%2-%3.pdf")
+        .arg(dir)
+        .arg(getpid())
+        .arg(QLatin1String(name));
 }
 
 const QString &partPath()
@@ -58,7 +61,7 @@ Reading read(const QString &path)
     pdf.setSuppressWarnings(true);
     pdf.processFile(QFile::encodeName(path).constData());
     return { QPDFPageDocumentHelper(pdf).getAllPages().size(),
-             QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines().size() };
+        QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines().size() };
 }
 
 } // namespace

@@ -46,8 +46,7 @@ public:
     explicit JoinedFile(const QString &path)
         : m_file(std::fopen(QFile::encodeName(path).constData(), "wb"))
         , m_offsets(kInfo + 1, -1)
-    {
-    }
+    { }
     ~JoinedFile()
     {
         if (m_file)
@@ -113,8 +112,7 @@ public:
     void put(const std::string &text) { m_text.append(text); }
     void put(const char *data, size_t size) { m_text.append(data, size); }
     // What the puts of write add, kept for an object written later rather than written.
-    template<typename Write>
-    std::string captured(Write write)
+    template <typename Write> std::string captured(Write write)
     {
         std::string text;
         std::swap(text, m_text);
@@ -192,16 +190,15 @@ public:
             std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", m_offsets[object]);
             put(entry, 20);
         }
-        put("trailer\n<< /Size " + number(qint64(m_offsets.size())) + " /Root "
-            + number(kCatalog) + " 0 R /Info " + number(kInfo) + " 0 R >>\nstartxref\n"
-            + number(table) + "\n%%EOF\n");
+        put("trailer\n<< /Size " + number(qint64(m_offsets.size())) + " /Root " + number(kCatalog)
+            + " 0 R /Info " + number(kInfo) + " 0 R >>\nstartxref\n" + number(table) + "\n%%EOF\n");
         flush();
         const bool closed = std::fclose(m_file) == 0;
         m_file = nullptr;
         // An object given a number and never written would leave the table pointing nowhere.
         return closed && m_written
-            && std::none_of(m_offsets.begin() + 1, m_offsets.end(),
-                            [](qint64 offset) { return offset < 0; });
+            && std::none_of(
+                m_offsets.begin() + 1, m_offsets.end(), [](qint64 offset) { return offset < 0; });
     }
 
 private:
@@ -221,7 +218,7 @@ private:
     bool m_written = true;
     std::vector<qint64> m_offsets; // where each object begins, by its number
     std::map<QPDFObjGen, int> m_numbers; // of the part being read
-    std::set<QPDFObjGen> m_pages;        // its pages that the joined file keeps
+    std::set<QPDFObjGen> m_pages; // its pages that the joined file keeps
     std::vector<QPDFObjectHandle> m_waiting;
 };
 
@@ -229,7 +226,7 @@ private:
 // date among them) and the catalogue's other entries, with the objects they reach.
 struct FirstPart
 {
-    std::string info;      // its entries
+    std::string info; // its entries
     std::string catalogue; // its entries
 };
 
@@ -239,8 +236,7 @@ public:
     Join(JoinedFile &out, const PdfFiles::DocumentInfo &info)
         : m_out(out)
         , m_info(info)
-    {
-    }
+    { }
 
     // Reads the part and writes the pages it keeps, with everything they reach; false when
     // qpdf reads it only with a warning.
@@ -296,7 +292,7 @@ public:
         m_out.endObject();
         m_out.beginObject(kCatalog);
         m_out.put("<< /Type /Catalog /Pages " + number(kPages) + " 0 R\n" + m_firstPart.catalogue
-                  + outline + ">>");
+            + outline + ">>");
         m_out.endObject();
         m_out.beginObject(kInfo);
         m_out.put("<<" + m_firstPart.info);
@@ -329,7 +325,8 @@ private:
     {
         std::vector<PdfFiles::DocumentInfo::Entry> entries;
         for (PdfFiles::DocumentInfo::Entry entry : m_info.outline) {
-            if (entry.page < 0 || size_t(entry.page) >= m_keptAs.size() || m_keptAs[size_t(entry.page)] < 0)
+            if (entry.page < 0 || size_t(entry.page) >= m_keptAs.size()
+                || m_keptAs[size_t(entry.page)] < 0)
                 continue;
             entry.page = m_keptAs[size_t(entry.page)];
             entries.push_back(entry);
@@ -343,14 +340,14 @@ private:
         const int last = first + int(entries.size()) - 1;
         m_out.beginObject(outline);
         m_out.put("<< /Type /Outlines /First " + number(first) + " 0 R /Last " + number(last)
-                  + " 0 R /Count " + number(qint64(entries.size())) + " >>");
+            + " 0 R /Count " + number(qint64(entries.size())) + " >>");
         m_out.endObject();
         for (size_t n = 0; n < entries.size(); ++n) {
             const int item = first + int(n);
             m_out.beginObject(item);
             m_out.put("<< /Title " + pdfText(entries[n].title) + " /Parent " + number(outline)
-                      + " 0 R /Dest [" + number(m_kids[size_t(entries[n].page)]) + " 0 R /XYZ null "
-                      + QPDFObjectHandle::newReal(entries[n].top, 2).unparse() + " null]");
+                + " 0 R /Dest [" + number(m_kids[size_t(entries[n].page)]) + " 0 R /XYZ null "
+                + QPDFObjectHandle::newReal(entries[n].top, 2).unparse() + " null]");
             if (item > first)
                 m_out.put(" /Prev " + number(item - 1) + " 0 R");
             if (item < last)
