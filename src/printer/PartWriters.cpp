@@ -1,6 +1,7 @@
 #include "printer/PartWriters.h"
 
 #include "document/PdfFiles.h"
+#include "fonts/BulkCharacterLookup.h"
 #include "fonts/FaceLoading.h"
 #include "fonts/SampleText.h"
 
@@ -31,6 +32,8 @@ namespace {
 bool drawPart(const PartPages &part, const QPageLayout &layout, int resolution,
     const std::atomic_bool &cancelled)
 {
+    // Ending the document, Qt asks each face for every character's glyph.
+    const BulkCharacterLookup lookup;
     QPdfWriter writer(part.file);
     writer.setResolution(resolution);
     if (!writer.setPageLayout(layout))
