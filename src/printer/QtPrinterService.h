@@ -85,6 +85,8 @@ private:
     bool beginDocument();
     bool beginPart();
     bool endPart();
+    // How many faces the writers hold at once, in all.
+    qsizetype facesAtOnce();
     bool finishDocument();
     // Ends the open document, if any, and removes its files.
     void dropDocument();
