@@ -52,22 +52,38 @@ QString PartedDocument::partPath(int part) const
     return WorkingFileGuard::partPath(m_file, part);
 }
 
-QString PartedDocument::nextPart()
+QString PartedDocument::nextPart(const QPageRanges &pages)
 {
+    if (!m_joiner)
+        m_joiner = std::make_unique<PdfFiles::Joiner>(m_file, pages);
     m_guard->setPartCount(++m_parts);
     return partPath(m_parts);
 }
 
+bool PartedDocument::joinDrawn(const QStringList &drawn)
+{
+    for (const QString &file : drawn) {
+        for (int part = m_joined + 1; part <= m_parts; ++part) {
+            if (partPath(part) == file && !m_drawn.contains(part))
+                m_drawn.append(part);
+        }
+    }
+    while (!m_joinFailed && m_drawn.removeOne(m_joined + 1)) {
+        const QString part = partPath(++m_joined);
+        m_joinFailed = (m_joined == 1 && !PdfFiles::isComplete(part)) || !m_joiner->add(part);
+        QFile::remove(part);
+    }
+    return !m_joinFailed;
+}
+
 bool PartedDocument::finish(const PdfFiles::DocumentInfo &info)
 {
-    QStringList parts;
-    for (int n = 1; n <= m_parts; ++n)
-        parts.append(partPath(n));
-    // Reading the joined file again would add half the join's time and find nothing more.
-    const bool written = !parts.isEmpty()
-        && (parts.size() > 1 || PdfFiles::isComplete(parts.first()))
-        && PdfFiles::join(parts, m_file, info) && syncToDisk(m_file)
-        && PdfFiles::endsWhole(m_file);
+    QStringList rest;
+    for (int part = m_joined + 1; part <= m_parts; ++part)
+        rest.append(partPath(part));
+    const bool written = m_joiner && joinDrawn(rest) && m_joined == m_parts
+        && m_joiner->finish(info) && syncToDisk(m_file) && PdfFiles::endsWhole(m_file);
+    m_joiner.reset();
     removeParts();
     return written;
 }
@@ -102,15 +118,20 @@ QString PartedDocument::keepInFolder(const QString &folder, const QDateTime &beg
 
 void PartedDocument::removeParts()
 {
-    for (int n = 1; n <= m_parts; ++n)
+    for (int n = m_joined + 1; n <= m_parts; ++n)
         QFile::remove(partPath(n));
     m_parts = 0;
+    m_joined = 0;
+    m_drawn.clear();
+    m_joinFailed = false;
     if (m_guard)
         m_guard->setPartCount(0);
 }
 
 void PartedDocument::drop()
 {
+    // Closed before it goes, so that no write of the join lands after the removal.
+    m_joiner.reset();
     if (!m_file.isEmpty()) {
         removeParts();
         QFile::remove(m_file);

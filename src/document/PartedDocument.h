@@ -32,12 +32,17 @@ public:
     // name of its own; false when there is no such folder to write in.
     bool begin(const QString &folder);
     bool isOpen() const { return !m_file.isEmpty(); }
-    // The file the next part is to be drawn into, beside the working file.
-    QString nextPart();
-    // The parts joined into the working file with info, flushed to the disk: neither a
-    // painter nor the printer tells of writes lost on a full disk, so every part is read whole
-    // as it is joined (a single part, written by the painter alone, read back whole first),
-    // and every write of the joined file is checked.
+    // The file the next part is to be drawn into, beside the working file. Only pages, numbered
+    // from 1 in the whole document, where pages names some.
+    QString nextPart(const QPageRanges &pages = {});
+    // The parts whose files are drawn, of those that nextPart gave: each part joins the working
+    // file as soon as every part before it has, and its own file goes. Neither a painter nor
+    // the printer tells of writes lost on a full disk, so every part is read whole as it is
+    // joined (the first also read back whole on its own, as a document of one part is), and
+    // every write of the joined file is checked; false once any of that failed.
+    bool joinDrawn(const QStringList &drawn);
+    // Every part drawn: the rest joined, and the working file ended with info and flushed to
+    // the disk.
     bool finish(const PdfFiles::DocumentInfo &info = {});
     // The finished working file, for a printer to take.
     QString file() const { return m_file; }
@@ -59,5 +64,9 @@ private:
 
     QString m_file;
     int m_parts = 0;
+    int m_joined = 0; // the parts joined, all from the first
+    QList<int> m_drawn; // the parts drawn and waiting for those before them
+    std::unique_ptr<PdfFiles::Joiner> m_joiner;
+    bool m_joinFailed = false;
     std::unique_ptr<WorkingFileGuard> m_guard; // removes the files when a signal ends us
 };

@@ -4,6 +4,8 @@
 #include <QPageRanges>
 #include <QStringList>
 
+#include <memory>
+
 // PDF files that the program wrote itself, read back with qpdf: the parts of a long catalogue
 // joined into one file, and a finished file checked before it goes on.
 //
@@ -18,8 +20,8 @@ struct DocumentInfo
     struct Entry
     {
         QString title;
-        int page = 0;      // from 0, in the joined document
-        double top = 0;    // points from the bottom of the page, where the entry's line begins
+        int page = 0; // from 0, in the joined document
+        double top = 0; // points from the bottom of the page, where the entry's line begins
     };
     QString title;
     QString creator;
@@ -50,4 +52,25 @@ bool endsWhole(const QString &path);
 // The parts are read one at a time, and the joined file written as each is read: the join
 // holds one part's parsed objects, and a table of where each object begins.
 bool join(const QStringList &parts, const QString &target, const DocumentInfo &info = {});
+
+// The same join, a part at a time, as each part is drawn: target is written as the parts are
+// added, and ended by finish with info's title, creator and outline.
+class Joiner
+{
+public:
+    // Only pages, numbered from 1 in the joined document, where it names some.
+    explicit Joiner(const QString &target, const QPageRanges &pages = {});
+    ~Joiner();
+    Joiner(const Joiner &) = delete;
+    Joiner &operator=(const Joiner &) = delete;
+
+    // False when the part is not whole or target could not be written, and from then on.
+    bool add(const QString &part);
+    // False when an add failed, no page stays, or the file could not be ended whole; once.
+    bool finish(const DocumentInfo &info);
+
+private:
+    struct Joining;
+    std::unique_ptr<Joining> m_joining;
+};
 } // namespace PdfFiles

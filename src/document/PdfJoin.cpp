@@ -154,6 +154,16 @@ public:
             put(object.unparseResolved());
         }
     }
+    // The dictionary's entry for key, on a line, when it has one.
+    void entry(QPDFObjectHandle dictionary, const std::string &key)
+    {
+        QPDFObjectHandle item = dictionary.getKey(key);
+        if (item.isNull())
+            return;
+        put(QPDFObjectHandle::newName(key).unparse() + " ");
+        value(item);
+        put("\n");
+    }
     // A dictionary's entries but those skipped, each on a line.
     void entries(QPDFObjectHandle dictionary, const std::vector<std::string> &skipped = {})
     {
@@ -226,16 +236,19 @@ private:
 // date among them) and the catalogue's other entries, with the objects they reach.
 struct FirstPart
 {
-    std::string info; // its entries
+    std::string info; // its entries but the title and the creator
+    std::string title; // as an entry, or empty
+    std::string creator; // as an entry, or empty
     std::string catalogue; // its entries
 };
 
 class Join
 {
 public:
-    Join(JoinedFile &out, const PdfFiles::DocumentInfo &info)
+    // pages numbers the pages to keep from 1 in the joined document; none keeps them all.
+    Join(JoinedFile &out, const QPageRanges &pages)
         : m_out(out)
-        , m_info(info)
+        , m_pages(pages)
     { }
 
     // Reads the part and writes the pages it keeps, with everything they reach; false when
@@ -259,7 +272,7 @@ public:
             m_out.put("%PDF-" + part.getPDFVersion() + "\n%\xe2\xe3\xcf\xd3\n");
         for (const QPDFPageObjectHelper &page : pages) {
             QPDFObjectHandle object = page.getObjectHandle();
-            const bool kept = m_info.pages.isEmpty() || m_info.pages.contains(m_pageCount + 1);
+            const bool kept = m_pages.isEmpty() || m_pages.contains(m_pageCount + 1);
             m_keptAs.push_back(kept ? int(m_kids.size()) : -1);
             ++m_pageCount;
             if (kept)
@@ -275,13 +288,13 @@ public:
         return !part.anyWarnings();
     }
 
-    // The page tree, the catalogue, the document information and the outline; false when no
-    // page stays.
-    bool finish()
+    // The page tree, the catalogue, the document information and the outline, with info's
+    // title, creator and outline; false when no page stays.
+    bool finish(const PdfFiles::DocumentInfo &info)
     {
         if (m_kids.empty())
             return false;
-        const std::string outline = writeOutline();
+        const std::string outline = writeOutline(info.outline);
         m_out.beginObject(kPages);
         m_out.put("<< /Type /Pages /Count " + number(qint64(m_kids.size())) + " /Kids [");
         for (int kid : m_kids) {
@@ -296,10 +309,10 @@ public:
         m_out.endObject();
         m_out.beginObject(kInfo);
         m_out.put("<<" + m_firstPart.info);
-        if (!m_info.title.isEmpty())
-            m_out.put("/Title " + pdfText(m_info.title) + "\n");
-        if (!m_info.creator.isEmpty())
-            m_out.put("/Creator " + pdfText(m_info.creator) + "\n");
+        m_out.put(
+            info.title.isEmpty() ? m_firstPart.title : "/Title " + pdfText(info.title) + "\n");
+        m_out.put(info.creator.isEmpty() ? m_firstPart.creator
+                                         : "/Creator " + pdfText(info.creator) + "\n");
         m_out.put(">>");
         m_out.endObject();
         return true;
@@ -310,21 +323,20 @@ private:
     {
         const std::vector<std::string> ours = { "/Type", "/Pages", "/Outlines", "/PageMode" };
         m_firstPart.catalogue = m_out.captured([&] { m_out.entries(root, ours); });
-        std::vector<std::string> replaced;
-        if (!m_info.title.isEmpty())
-            replaced.push_back("/Title");
-        if (!m_info.creator.isEmpty())
-            replaced.push_back("/Creator");
-        if (info.isDictionary())
-            m_firstPart.info = m_out.captured([&] { m_out.entries(info, replaced); });
+        if (!info.isDictionary())
+            return;
+        const std::vector<std::string> given = { "/Title", "/Creator" };
+        m_firstPart.info = m_out.captured([&] { m_out.entries(info, given); });
+        m_firstPart.title = m_out.captured([&] { m_out.entry(info, "/Title"); });
+        m_firstPart.creator = m_out.captured([&] { m_out.entry(info, "/Creator"); });
     }
 
     // One entry per font whose page stays, each opening the page where its line begins: the
     // outline object and its items, written; the catalogue's entries for them returned.
-    std::string writeOutline()
+    std::string writeOutline(const QList<PdfFiles::DocumentInfo::Entry> &outline)
     {
         std::vector<PdfFiles::DocumentInfo::Entry> entries;
-        for (PdfFiles::DocumentInfo::Entry entry : m_info.outline) {
+        for (PdfFiles::DocumentInfo::Entry entry : outline) {
             if (entry.page < 0 || size_t(entry.page) >= m_keptAs.size()
                 || m_keptAs[size_t(entry.page)] < 0)
                 continue;
@@ -333,19 +345,19 @@ private:
         }
         if (entries.empty())
             return {};
-        const int outline = m_out.reserve();
-        const int first = outline + 1;
+        const int root = m_out.reserve();
+        const int first = root + 1;
         for (size_t n = 0; n < entries.size(); ++n)
             m_out.reserve();
         const int last = first + int(entries.size()) - 1;
-        m_out.beginObject(outline);
+        m_out.beginObject(root);
         m_out.put("<< /Type /Outlines /First " + number(first) + " 0 R /Last " + number(last)
             + " 0 R /Count " + number(qint64(entries.size())) + " >>");
         m_out.endObject();
         for (size_t n = 0; n < entries.size(); ++n) {
             const int item = first + int(n);
             m_out.beginObject(item);
-            m_out.put("<< /Title " + pdfText(entries[n].title) + " /Parent " + number(outline)
+            m_out.put("<< /Title " + pdfText(entries[n].title) + " /Parent " + number(root)
                 + " 0 R /Dest [" + number(m_kids[size_t(entries[n].page)]) + " 0 R /XYZ null "
                 + QPDFObjectHandle::newReal(entries[n].top, 2).unparse() + " null]");
             if (item > first)
@@ -356,11 +368,11 @@ private:
             m_out.endObject();
         }
         // The reader opens with the outline beside the pages.
-        return "/Outlines " + number(outline) + " 0 R /PageMode /UseOutlines\n";
+        return "/Outlines " + number(root) + " 0 R /PageMode /UseOutlines\n";
     }
 
     JoinedFile &m_out;
-    const PdfFiles::DocumentInfo &m_info;
+    const QPageRanges m_pages;
     bool m_first = true;
     FirstPart m_firstPart;
     int m_pageCount = 0;
@@ -370,21 +382,51 @@ private:
 
 } // namespace
 
-bool PdfFiles::join(const QStringList &parts, const QString &target, const DocumentInfo &info)
+struct PdfFiles::Joiner::Joining
 {
-    if (parts.isEmpty() || !std::all_of(parts.begin(), parts.end(), endsWhole))
-        return false;
-    JoinedFile out(target);
-    if (!out.isOpen())
-        return false;
+    Joining(const QString &target, const QPageRanges &pages)
+        : out(target)
+        , join(out, pages)
+    { }
+    JoinedFile out;
+    Join join;
+    bool failed = !out.isOpen();
+};
+
+PdfFiles::Joiner::Joiner(const QString &target, const QPageRanges &pages)
+    : m_joining(std::make_unique<Joining>(target, pages))
+{ }
+
+PdfFiles::Joiner::~Joiner() = default;
+
+bool PdfFiles::Joiner::add(const QString &part)
+{
+    if (m_joining->failed || !endsWhole(part))
+        return !(m_joining->failed = true);
     try {
-        Join join(out, info);
-        for (const QString &part : parts) {
-            if (!join.add(part))
-                return false;
-        }
-        return join.finish() && out.finish();
+        m_joining->failed = !m_joining->join.add(part);
+    } catch (const std::exception &) {
+        m_joining->failed = true;
+    }
+    return !m_joining->failed;
+}
+
+bool PdfFiles::Joiner::finish(const DocumentInfo &info)
+{
+    if (m_joining->failed)
+        return false;
+    m_joining->failed = true;
+    try {
+        return m_joining->join.finish(info) && m_joining->out.finish();
     } catch (const std::exception &) {
         return false;
     }
+}
+
+bool PdfFiles::join(const QStringList &parts, const QString &target, const DocumentInfo &info)
+{
+    Joiner joiner(target, info.pages);
+    return !parts.isEmpty() && std::all_of(parts.begin(), parts.end(), [&](const QString &part) {
+        return joiner.add(part);
+    }) && joiner.finish(info);
 }

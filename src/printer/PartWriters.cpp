@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <utility>
 
 void drawPlacedLine(QPainter &painter, const PlacedLine &line)
 {
@@ -62,6 +63,7 @@ bool drawPart(const PartPages &part, const QPageLayout &layout, int resolution,
 
 struct PartWriters::Running
 {
+    QString file;
     std::unique_ptr<QThread> thread;
     std::atomic_bool drawn = false;
 };
@@ -93,12 +95,14 @@ void PartWriters::setPage(const QPageLayout &layout, int resolution)
 
 void PartWriters::reapFinished()
 {
-    const auto finished = std::remove_if(m_running.begin(), m_running.end(),
-        [this](const std::unique_ptr<Running> &running) {
+    const auto finished = std::remove_if(
+        m_running.begin(), m_running.end(), [this](const std::unique_ptr<Running> &running) {
             if (!running->thread->isFinished())
                 return false;
             running->thread->wait();
-            if (!running->drawn)
+            if (running->drawn)
+                m_drawn.append(running->file);
+            else
                 m_failed = true;
             return true;
         });
@@ -125,6 +129,7 @@ bool PartWriters::draw(PartPages part, const std::function<bool()> &keepGoing)
     if (!waitDown(m_writers - 1, keepGoing))
         return false;
     auto running = std::make_unique<Running>();
+    running->file = part.file;
     Running *const writer = running.get();
     running->thread.reset(QThread::create(
         [writer, part = std::move(part), layout = m_layout, resolution = m_resolution, this] {
@@ -148,6 +153,12 @@ void PartWriters::cancel()
     for (const auto &running : m_running)
         running->thread->wait();
     m_running.clear();
+    m_drawn.clear();
     m_cancelled = false;
     m_failed = false;
+}
+
+QStringList PartWriters::takeDrawn()
+{
+    return std::exchange(m_drawn, {});
 }

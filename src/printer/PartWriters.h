@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -68,6 +69,9 @@ public:
     // Stops every writer at its next line and waits for it; the parts' files are left to the
     // caller.
     void cancel();
+    // The files of the parts drawn whole since the last call, in the order they were seen to
+    // end.
+    QStringList takeDrawn();
 
 private:
     struct Running;
@@ -81,4 +85,5 @@ private:
     std::atomic_bool m_cancelled = false;
     bool m_failed = false;
     std::vector<std::unique_ptr<Running>> m_running;
+    QStringList m_drawn;
 };

@@ -123,7 +123,7 @@ bool QtPrinterService::beginDocument()
 bool QtPrinterService::beginPart()
 {
     m_facesInPart.clear();
-    m_part = PartPages { m_document->nextPart() };
+    m_part = PartPages { m_document->nextPart(m_destination.options().pages) };
     // Created now, so that a folder nobody can write in stops the run at its first line, and
     // by the program itself, so that the finished file gets the user's usual permissions
     // rather than a temporary file's private ones.
@@ -137,7 +137,9 @@ bool QtPrinterService::endPart()
         return false;
     PartPages part = std::move(*m_part);
     m_part.reset();
-    return m_writers.draw(std::move(part), m_keepGoing);
+    // The parts drawn meanwhile join the document while the writers draw the next ones.
+    return m_writers.draw(std::move(part), m_keepGoing)
+        && m_document->joinDrawn(m_writers.takeDrawn());
 }
 
 bool QtPrinterService::Print(const QString &text)
@@ -215,8 +217,8 @@ bool QtPrinterService::EndDoc()
 bool QtPrinterService::finishDocument()
 {
     m_info.creator = QStringLiteral("Typovise 2.0");
-    m_info.pages = m_destination.options().pages;
-    return endPart() && m_writers.finish(m_keepGoing) && m_document->finish(m_info) && deliver();
+    return endPart() && m_writers.finish(m_keepGoing)
+        && m_document->joinDrawn(m_writers.takeDrawn()) && m_document->finish(m_info) && deliver();
 }
 
 void QtPrinterService::whileWaiting(const std::function<bool()> &keepGoing)

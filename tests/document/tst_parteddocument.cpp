@@ -89,6 +89,33 @@ private Q_SLOTS:
         }
     }
 
+    // Two writers end their parts in any order: a part joins once every part before it has,
+    // and its file goes as it does.
+    void partsDrawnOutOfOrderJoinInOrder()
+    {
+        PartedDocument document;
+        QVERIFY(document.begin(m_dir->path()));
+        const QStringList parts = { document.nextPart(), document.nextPart(), document.nextPart() };
+        for (qsizetype n = 0; n < parts.size(); ++n)
+            QVERIFY(writeQtPdf(parts[n], u"part %1"_s.arg(n + 1), 1));
+
+        QVERIFY(document.joinDrawn({ parts[1] }));
+        const bool secondWaits = QFile::exists(parts[0]) && QFile::exists(parts[1]);
+        QVERIFY(document.joinDrawn({ parts[0] }));
+        const bool firstTwoJoined = !QFile::exists(parts[0]) && !QFile::exists(parts[1]);
+        const bool thirdWaits = QFile::exists(parts[2]);
+        QVERIFY(document.finish());
+
+        QVERIFY(secondWaits);
+        QVERIFY(firstTwoJoined);
+        QVERIFY(thirdWaits);
+        const QStringList pages = pdfText(document.file()).split(u'\f', Qt::SkipEmptyParts);
+        QCOMPARE(pages.size(), 3);
+        for (qsizetype n = 0; n < pages.size(); ++n)
+            QCOMPARE(pages[n].trimmed(), u"part %1 page 1"_s.arg(n + 1));
+        QCOMPARE(entries(), QStringList { QFileInfo(document.file()).fileName() });
+    }
+
     void aDocumentDestroyedUnfinishedLeavesNothing()
     {
         {
