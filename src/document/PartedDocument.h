@@ -10,7 +10,8 @@ class QDateTime;
 class WorkingFileGuard;
 
 // A PDF document on its way to paper or to the user's folder, drawn part after part into
-// files of its own and joined into one working file when it ends.
+// files of its own, each joined into one working file as soon as it and the parts before it
+// are drawn.
 //
 // Qt's PDF engine holds every face drawn with until its document ends, about a quarter of a
 // megabyte each: a long catalogue is drawn in parts of a bounded number of faces, so that
