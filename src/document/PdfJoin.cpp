@@ -12,9 +12,9 @@
 #include <vector>
 
 // qpdf reads the parts, one at a time; the joined file is written by the program itself
-// (JoinedFile), object after object, as each part is read. qpdf's own writer needs the whole document in one QPDF before it
-// writes a byte, and at fifteen thousand faces that document alone holds a quarter of a
-// gigabyte of parsed fonts.
+// (JoinedFile), object after object, as each part is read. qpdf's own writer needs the whole
+// document in one QPDF before it writes a byte, and at fifteen thousand faces that document alone
+// holds a quarter of a gigabyte of parsed fonts.
 
 namespace {
 
@@ -50,6 +50,10 @@ public:
     {
         QPDF part;
         openStrictly(part, path);
+        // Its streams are copied as they are: encrypted, they would not read in the joined file,
+        // which is not. The program's own parts never are.
+        if (part.isEncrypted())
+            return false;
         QPDFPageDocumentHelper helper(part);
         // Attributes a page takes from its tree go onto the page, which joins another tree.
         helper.pushInheritedAttributesToPage();

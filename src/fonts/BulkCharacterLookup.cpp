@@ -29,10 +29,14 @@ struct Lookup
 
 thread_local Lookup t_lookup {};
 
-// FreeType's own definition, the next one after the program's.
+// FreeType's own definition, the next one after the program's. Without it no face could be
+// asked anything, nor let go.
 template <typename Function> Function freeType(const char *name)
 {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+    const auto function = reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+    if (!function)
+        qFatal("FreeType's %s was not found", name);
+    return function;
 }
 
 void readTable(Lookup &lookup, FT_Face face)

@@ -7,8 +7,12 @@
 #include "Poppler.h"
 #include "QtPdf.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 
 using namespace Qt::StringLiterals;
 
@@ -18,10 +22,10 @@ enum class Damage {
     LastByteCut,
     SecondHalfCut,
     ByteInsertedBeforeTable, // every object after it moves away from where the table says
-    PageContentByteChanged,  // the compressed page content no longer decodes
-    TableEntryRemoved,       // the table's first subsection is one entry short
-    FontLengthChanged,       // the embedded font's stream no longer ends where it says
-    TextWithin,              // no PDF at all, only its first and last bytes
+    PageContentByteChanged, // the compressed page content no longer decodes
+    TableEntryRemoved, // the table's first subsection is one entry short
+    FontLengthChanged, // the embedded font's stream no longer ends where it says
+    TextWithin, // no PDF at all, only its first and last bytes
 };
 
 // The number after "<key> " in the object that first names key, as it reads "N 0 R".
@@ -93,10 +97,7 @@ class TestPdfFiles : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        QVERIFY(m_dir.isValid());
-    }
+    void init() { QVERIFY(m_dir.isValid()); }
 
     void joinKeepsEveryPageInOrderAndTheFirstPartsInformation()
     {
@@ -112,7 +113,7 @@ private Q_SLOTS:
         const QStringList pages = pdfText(joined).split(u'\f', Qt::SkipEmptyParts);
         QCOMPARE(pages.size(), 6);
         const QStringList expected = { u"first page 1"_s, u"first page 2"_s, u"second page 1"_s,
-                                       u"second page 2"_s, u"second page 3"_s, u"third page 1"_s };
+            u"second page 2"_s, u"second page 3"_s, u"third page 1"_s };
         for (int n = 0; n < 6; ++n)
             QCOMPARE(pages[n].trimmed(), expected[n]);
         QVERIFY(PdfFiles::isComplete(joined));
@@ -169,6 +170,24 @@ private Q_SLOTS:
         QVERIFY(!PdfFiles::isComplete(broken));
         QVERIFY(!joinedWhole({ broken, other }, path(u"first-broken.pdf"_s)));
         QVERIFY(!joinedWhole({ other, broken }, path(u"later-broken.pdf"_s)));
+    }
+
+    // A reader opens it without a password, but its streams are copied as they are: joined
+    // into a file that is not encrypted, they would not read.
+    void anEncryptedPartIsRefused()
+    {
+        const QString plain = path(u"plain.pdf"_s);
+        const QString encrypted = path(u"encrypted.pdf"_s);
+        QVERIFY(writeQtPdf(plain, u"plain"_s, 1));
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(plain).constData());
+        QPDFWriter writer(pdf, QFile::encodeName(encrypted).constData());
+        writer.setR6EncryptionParameters(
+            "", "owner", true, true, true, true, true, true, qpdf_r3p_full, true);
+        writer.write();
+        QVERIFY(PdfFiles::isComplete(encrypted));
+
+        QVERIFY(!PdfFiles::join({ plain, encrypted }, path(u"joined.pdf"_s)));
     }
 
     void aMissingPartOrAnUnwritableTargetFailsTheJoin()
