@@ -26,9 +26,6 @@ struct DocumentInfo
     QString title;
     QString creator;
     QList<Entry> outline;
-    // The pages the file keeps, numbered from 1 as a user gives them; none keeps them all.
-    // The outline follows them: an entry whose page goes goes with it.
-    QPageRanges pages;
 };
 
 // The file ends as a PDF writer ends it, qpdf reads every object its cross-reference table
@@ -40,7 +37,9 @@ bool isComplete(const QString &path);
 bool endsWhole(const QString &path);
 
 // Writes target from the pages of parts, in order, with info's title, creator and outline, and
-// only info's pages where it names some (false when it names none of the document's). The
+// only the pages that pages names where it names some, numbered from 1 as a user gives them
+// (false when it names none of the document's); the outline follows them, an entry whose page
+// goes going with it. The
 // first part's document information stays (its date among them), and so do its catalogue's
 // entries other than the pages and the outline.
 // Every object that a part's pages reach is parsed where its cross-reference table says, so a
@@ -51,7 +50,8 @@ bool endsWhole(const QString &path);
 //
 // The parts are read one at a time, and the joined file written as each is read: the join
 // holds one part's parsed objects, and a table of where each object begins.
-bool join(const QStringList &parts, const QString &target, const DocumentInfo &info = {});
+bool join(const QStringList &parts, const QString &target, const DocumentInfo &info = {},
+    const QPageRanges &pages = {});
 
 // The same join, a part at a time, as each part is drawn: target is written as the parts are
 // added, and ended by finish with info's title, creator and outline.

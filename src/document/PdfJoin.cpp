@@ -220,9 +220,10 @@ bool PdfFiles::Joiner::finish(const DocumentInfo &info)
     }
 }
 
-bool PdfFiles::join(const QStringList &parts, const QString &target, const DocumentInfo &info)
+bool PdfFiles::join(const QStringList &parts, const QString &target, const DocumentInfo &info,
+    const QPageRanges &pages)
 {
-    Joiner joiner(target, info.pages);
+    Joiner joiner(target, pages);
     return !parts.isEmpty() && std::all_of(parts.begin(), parts.end(), [&](const QString &part) {
         return joiner.add(part);
     }) && joiner.finish(info);
